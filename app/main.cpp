@@ -1,0 +1,11 @@
+#include <QApplication>
+
+#include "ui/TFormHlav.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("velmor");
+    TFormHlav window;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "i18n/MessageTexts.h"
+#include "link/ExchangeView.h"
+#include "link/LinkFrame.h"
+#include "link/SerialLink.h"
+#include "link/Telemetry.h"
+#include "model/ParameterSet.h"
+
+enum class ExchangeMode : std::uint8_t { Idle = 0, Program = 1, Verify = 2, Read = 3 };
+
+// Timing in ticks of the 55 ms timer.
+namespace ExchangeTiming {
+constexpr int kTickMs = 55;
+constexpr std::uint8_t kPollPeriod = 6;
+constexpr std::uint8_t kResendPeriod = 4;
+constexpr std::uint8_t kSendsPerStep = 5;
+constexpr std::uint8_t kMessageLifetime = 200;
+constexpr std::uint8_t kWatchdogLimit = 18;
+}  // namespace ExchangeTiming
+
+// The state machine behind all traffic with the unit, driven only by explicit ticks,
+// received buffers and the three command starts. No clock, no event loop inside.
+class DeviceExchange : public FrameReceiver {
+public:
+    DeviceExchange(ParameterSet& set, HeaderTexts& headerTexts, SerialLink& link, const MessageTexts& texts,
+                   ExchangeView& view);
+
+    void onTimerTick();
+    void startProgram();
+    void startVerify();
+    void startRead();
+
+    void dispatchReceived(std::span<const std::uint8_t> received) override;
+
+    // The print command counts the stamp down like any message.
+    void setMessageCountdown(std::uint8_t ticks) { messageCountdown_ = ticks; }
+
+    ExchangeMode mode() const { return mode_; }
+    std::uint8_t commandByte() const { return commandByte_; }
+    std::uint8_t tickCount() const { return tickCount_; }
+    std::uint8_t attempt() const { return attempt_; }
+    std::uint8_t messageCountdown() const { return messageCountdown_; }
+    std::uint8_t watchdogCount() const { return watchdogCount_; }
+    bool connectionLost() const { return watchdogCount_ >= ExchangeTiming::kWatchdogLimit; }
+
+    // Live state kept from telemetry, read by the advance tools.
+    std::uint16_t liveRpm() const { return liveRpm_; }
+    LiveRow liveRow() const { return liveRow_; }
+    const TelemetryValues& lastTelemetry() const { return telemetry_; }
+
+private:
+    void handleBlockAnswer(std::span<const std::uint8_t> frame);
+    void handleTelemetry(std::span<const std::uint8_t> frame);
+    void sendBlockFrame();
+    void sendPoll();
+    void start(ExchangeMode mode, std::uint8_t command, const QString& text);
+    void advanceStep();
+    void goOverToVerify();
+    void fail();
+    void highlightLiveRow();
+
+    ParameterSet& set_;
+    HeaderTexts& headerTexts_;
+    SerialLink& link_;
+    const MessageTexts& texts_;
+    ExchangeView& view_;
+
+    ExchangeMode mode_ = ExchangeMode::Idle;
+    std::uint8_t commandByte_ = 0;
+    std::uint8_t tickCount_ = 0;
+    std::uint8_t attempt_ = 0;
+    std::uint8_t messageCountdown_ = 0;
+    std::uint8_t watchdogCount_ = 0;
+
+    std::uint16_t liveRpm_ = 0;
+    LiveRow liveRow_;
+    TelemetryValues telemetry_;
+    LinkFrame transmit_{};
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+// Maps COM port numbers 1..10 to devices. On Windows COMn is "COMn". Elsewhere COMn is the
+// n-th serial device present when the port is opened (USB adapters ttyUSB*/ttyACM* first,
+// then built-in ports that exist, each group in name order), unless an explicit device path
+// was set for that number (the [PORTS] section of the settings file).
+class PortMapping {
+public:
+    static constexpr int kPorts = 10;
+
+    void setExplicit(int portNumber, const QString& device);  // empty clears
+    QString explicitDevice(int portNumber) const;
+    // The device for the number, or empty when none (e.g. number 0 or no such device).
+    QString deviceFor(int portNumber) const;
+
+private:
+    std::array<QString, kPorts> explicit_;
+};
