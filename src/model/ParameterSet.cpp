@@ -52,7 +52,7 @@ void ParameterSet::validate(AppRanges ranges) {
 }
 
 std::optional<ParameterSet::ForcedChoices> ParameterSet::applyKeyingRule(std::uint8_t windowLobe,
-                                                                          std::uint8_t windowPolarity) {
+                                                                         std::uint8_t windowPolarity) {
     switch (keyingType()) {
         case 0:
             setLobeSetting(windowLobe);
