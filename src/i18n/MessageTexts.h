@@ -67,7 +67,7 @@ void buildMessageTexts(MessageTexts& texts, const PlaceholderHook& hook = {});
 // The constant four-language table: entry by index 0..26 (entries 1..27 of the table), in
 // LanguageId order. Entry 28 (manualOpenError) is composed, see manualOpenErrorPrefix.
 struct MessageTextRow {
-    const char* entry;  // the entry name, e.g. "programError"
+    const char* entry;                             // the entry name, e.g. "programError"
     std::array<const char*, kLanguageCount> text;  // UTF-8
 };
 const std::array<MessageTextRow, 27>& messageTextTable();
