@@ -1,0 +1,161 @@
+#include "files/ParameterFile.h"
+
+#include <array>
+#include <cstdio>
+
+#include "files/FileSaver.h"
+#include "files/TokenReader.h"
+
+namespace {
+
+// How a field's code and the number in the file relate.
+enum class Scale {
+    Plain,       // number = code; the low 8 bits are stored
+    Hundreds,    // number = code * 100; low 16 bits / 100, then low 8 bits
+    Tens,        // number = code * 10; low 16 bits / 10, then low 8 bits
+    Correction,  // number = code - 100, signed; (number + 100), low 8 bits
+    Flag,        // written as 1 or 0 in its own layout; read as Plain
+};
+
+struct KeySpec {
+    const char* name;
+    int firstByte;  // the values go to consecutive image bytes from here
+    int count;
+    Scale firstScale;
+    Scale restScale;  // scale of the second and later values
+};
+
+constexpr std::array<KeySpec, 13> kKeys{{
+    {"BIKE", ImageByte::keyingType, 1, Scale::Plain, Scale::Plain},
+    {"RPM_ADV", ImageByte::curveRpm, kCurvePoints, Scale::Hundreds, Scale::Hundreds},
+    {"ADVANCE", ImageByte::curveAdvance, kCurvePoints, Scale::Plain, Scale::Plain},
+    {"POCET_BODU", ImageByte::curvePointCount, 1, Scale::Plain, Scale::Plain},
+    {"BASE_ADV", ImageByte::baseAdvance, 1, Scale::Plain, Scale::Plain},
+    {"LIMITER", ImageByte::startLimiter, 3, Scale::Plain, Scale::Plain},  // start limiter, limiter, retard
+    {"POLARITA", ImageByte::pickupPolarity, 1, Scale::Plain, Scale::Plain},
+    {"GEBER_NR", ImageByte::lobeSetting, 1, Scale::Plain, Scale::Plain},
+    {"PILOT_LIGHT", ImageByte::pilotLight, 1, Scale::Hundreds, Scale::Hundreds},
+    {"CLUTCH", ImageByte::clutchTime, 2, Scale::Tens, Scale::Tens},  // time, pause
+    {"NO_READING", ImageByte::noReading, 1, Scale::Flag, Scale::Flag},
+    {"RPM", ImageByte::rpmPulses, 2, Scale::Plain, Scale::Correction},  // pulses, correction
+    {"INPUT", ImageByte::input1Function, 2, Scale::Plain, Scale::Plain},
+}};
+
+constexpr int kKeyWidth = 12;
+constexpr int kFlagKeyWidth = 13;
+constexpr int kCorrectionOffset = 100;
+constexpr char kLineEnd[] = "\r\n";
+
+void appendField(QByteArray& out, int value) {
+    char buf[16];
+    const int n = std::snprintf(buf, sizeof buf, "%5d ", value);
+    out.append(buf, n);
+}
+
+void appendKey(QByteArray& out, const char* key, int width) {
+    const QByteArray k(key);
+    out.append(k);
+    out.append(QByteArray(width - k.size(), ' '));
+}
+
+int fileNumber(Scale scale, std::uint8_t code) {
+    switch (scale) {
+        case Scale::Hundreds:
+            return code * 100;
+        case Scale::Tens:
+            return code * 10;
+        case Scale::Correction:
+            return int(code) - kCorrectionOffset;
+        case Scale::Plain:
+        case Scale::Flag:
+            break;
+    }
+    return code;
+}
+
+std::uint8_t fieldCode(Scale scale, std::uint32_t number) {
+    switch (scale) {
+        case Scale::Hundreds:
+            return static_cast<std::uint8_t>((number & 0xFFFFu) / 100u);
+        case Scale::Tens:
+            return static_cast<std::uint8_t>((number & 0xFFFFu) / 10u);
+        case Scale::Correction:
+            return static_cast<std::uint8_t>(number + kCorrectionOffset);
+        case Scale::Plain:
+        case Scale::Flag:
+            break;
+    }
+    return static_cast<std::uint8_t>(number);
+}
+
+const KeySpec* findKey(const TokenReader& tokens) {
+    for (const KeySpec& key : kKeys)
+        if (tokens.is(key.name)) return &key;
+    return nullptr;
+}
+
+}  // namespace
+
+QByteArray ParameterFile::toBytes(const ParameterSet& set) {
+    QByteArray out;
+    out.reserve(512);
+    char header[32];
+    const int n = std::snprintf(header, sizeof header, "%s  %3u ", kHeaderToken, kFormatNumber);
+    out.append(header, n);
+    out.append(kLineEnd);
+    for (const KeySpec& key : kKeys) {
+        out.append(kLineEnd);
+        if (key.firstScale == Scale::Flag) {
+            appendKey(out, key.name, kFlagKeyWidth);
+            out.append(set.byte(key.firstByte) != 0 ? "   1" : "   0");
+            continue;
+        }
+        appendKey(out, key.name, kKeyWidth);
+        for (int i = 0; i < key.count; ++i)
+            appendField(out, fileNumber(i == 0 ? key.firstScale : key.restScale, set.byte(key.firstByte + i)));
+    }
+    return out;
+}
+
+void ParameterFile::write(QIODevice& out, const ParameterSet& set) { out.write(toBytes(set)); }
+
+bool ParameterFile::read(QIODevice& in, ParameterSet& set) {
+    TokenReader tokens(in, kMaxToken);
+
+    // Header search: the header token, then the format number. Another number sends the
+    // search on after it; a token that is no number is itself looked at again.
+    bool accepted = false;
+    while (!accepted && tokens.next()) {
+        if (!tokens.is(kHeaderToken)) continue;
+        if (!tokens.next()) break;
+        const auto number = tokens.number();
+        if (!number)
+            tokens.pushBack();
+        else if (*number == kFormatNumber)
+            accepted = true;
+    }
+    if (!accepted) return false;
+
+    // Assignment into a copy, so that the caller's set changes only as a whole.
+    ParameterSet result = set;
+    while (tokens.next()) {
+        const KeySpec* key = findKey(tokens);
+        if (!key) continue;
+        for (int i = 0; i < key->count; ++i) {
+            if (!tokens.next()) break;
+            const auto number = tokens.number();
+            if (!number) {
+                tokens.pushBack();
+                break;
+            }
+            result.setByte(key->firstByte + i, fieldCode(i == 0 ? key->firstScale : key->restScale, *number));
+        }
+    }
+    set = result;
+    return true;
+}
+
+bool ParameterFile::save(const QString& path, const ParameterSet& set) {
+    const QByteArray bytes = toBytes(set);
+    return FileSaver::save(path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); });
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+#include "model/ParameterSet.h"
+
+// The "*.ign" parameter file: a header token with the format number, then 13 keys, each with
+// a fixed number of decimal values. Only the parameter block goes into the file; the unit's
+// identification header and the spare bytes 57, 58, 68 and 69 never do.
+class ParameterFile {
+public:
+    static constexpr char kHeaderToken[] = "KAPRILON_KEY";
+    static constexpr unsigned kFormatNumber = 41;
+    // Longest token the reader keeps; anything longer can be neither a key nor a number.
+    static constexpr qsizetype kMaxToken = 261;
+
+    // Writes the header line, an empty line and the 13 key lines with CR LF line ends and no
+    // line end after the last one. Write errors are left to the device (FileSaver notices them).
+    static void write(QIODevice& out, const ParameterSet& set);
+    static QByteArray toBytes(const ParameterSet& set);
+
+    // Looks for the header token followed by the format number, then assigns the fields of
+    // every key found after it. Returns false, leaving the set untouched, when no accepted
+    // header is found. Keys may come in any order, be missing (the field keeps its value) or
+    // repeat (the last one wins); any other token is skipped.
+    //
+    // A value that is not a number (or the end of the file) where a key expects one ends that
+    // key's values: the fields not yet assigned keep their values and the token is read again
+    // as the next key candidate. Numbers wrap modulo 2^32 (see TokenReader::parseNumber).
+    static bool read(QIODevice& in, ParameterSet& set);
+
+    // Writes the file at path through FileSaver; false when it could not be written whole.
+    static bool save(const QString& path, const ParameterSet& set);
+};
