@@ -24,6 +24,7 @@ constexpr std::uint8_t kWatchdogLimit = 18;
 
 // The state machine behind all traffic with the unit, driven only by explicit ticks,
 // received buffers and the three command starts. No clock, no event loop inside.
+// It registers itself as the link's receiver, so the link's reads reach dispatchReceived.
 class DeviceExchange : public FrameReceiver {
 public:
     DeviceExchange(ParameterSet& set, HeaderTexts& headerTexts, SerialLink& link, const MessageTexts& texts,
@@ -45,6 +46,8 @@ public:
     std::uint8_t attempt() const { return attempt_; }
     std::uint8_t messageCountdown() const { return messageCountdown_; }
     std::uint8_t watchdogCount() const { return watchdogCount_; }
+    // The value last given to the progress gauge.
+    std::uint8_t gauge() const { return gauge_; }
     bool connectionLost() const { return watchdogCount_ >= ExchangeTiming::kWatchdogLimit; }
 
     // Live state kept from telemetry, read by the advance tools.
@@ -75,6 +78,7 @@ private:
     std::uint8_t attempt_ = 0;
     std::uint8_t messageCountdown_ = 0;
     std::uint8_t watchdogCount_ = 0;
+    std::uint8_t gauge_ = 0;
 
     std::uint16_t liveRpm_ = 0;
     LiveRow liveRow_;

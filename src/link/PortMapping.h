@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 
 // Maps COM port numbers 1..10 to devices. On Windows COMn is "COMn". Elsewhere COMn is the
@@ -15,6 +16,10 @@ public:
     QString explicitDevice(int portNumber) const;
     // The device for the number, or empty when none (e.g. number 0 or no such device).
     QString deviceFor(int portNumber) const;
+
+    // The order in which present devices are numbered: USB adapters first, then the rest,
+    // each group by name with a trailing number compared by value (ttyUSB2 before ttyUSB10).
+    static QStringList orderedDevices(QStringList devices);
 
 private:
     std::array<QString, kPorts> explicit_;

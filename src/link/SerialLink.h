@@ -63,5 +63,5 @@ private:
     std::array<std::uint8_t, kReceiveBufferSize> receiveBuffer_{};
 };
 
-// The real port, over QSerialPort.
+// The real port: straight on the file descriptor on POSIX systems, QSerialPort elsewhere.
 std::unique_ptr<PortBackend> makeSystemPortBackend();

@@ -1,0 +1,111 @@
+#include "link/PosixPortBackend.h"
+
+#ifdef Q_OS_UNIX
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <cerrno>
+
+PosixPortBackend::~PosixPortBackend() { close(); }
+
+bool PosixPortBackend::open(const QString& device) {
+    close();
+    const QByteArray path = QFile::encodeName(device);
+    // Non-blocking so that the open does not wait for carrier and a write can be bounded.
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+
+    auto fail = [fd] {
+        ::close(fd);
+        return false;
+    };
+    if (!::isatty(fd)) return fail();
+    // Exclusive: flock keeps out every cooperating program (root included), TIOCEXCL keeps
+    // out any other open by an ordinary user.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail();
+    ::ioctl(fd, TIOCEXCL);
+
+    termios t{};
+    if (::tcgetattr(fd, &t) != 0) return fail();
+    const termios saved = t;
+    ::cfmakeraw(&t);
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    t.c_cflag |= CS8 | CLOCAL | CREAD;
+    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    // Reads ask only for bytes already waiting; the 100 ms read timeout is kept all the same.
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 1;
+    if (::cfsetispeed(&t, B57600) != 0 || ::cfsetospeed(&t, B57600) != 0) return fail();
+    if (::tcsetattr(fd, TCSANOW, &t) != 0) return fail();
+
+    // Pseudo-terminals and some adapters have no modem lines and refuse this; the port
+    // works all the same.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    ::ioctl(fd, TIOCMBIS, &lines);
+
+    saved_ = saved;
+    fd_ = fd;
+    return true;
+}
+
+void PosixPortBackend::close() {
+    if (fd_ < 0) return;
+    // The device may be gone already; putting the old settings back then fails harmlessly.
+    ::tcsetattr(fd_, TCSANOW, &saved_);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+std::int64_t PosixPortBackend::bytesWaiting() {
+    if (fd_ < 0) return 0;
+    int waiting = 0;
+    if (::ioctl(fd_, FIONREAD, &waiting) != 0 || waiting < 0) return 0;
+    return waiting;
+}
+
+std::int64_t PosixPortBackend::read(std::uint8_t* buffer, std::int64_t max) {
+    if (fd_ < 0 || max <= 0) return fd_ < 0 ? -1 : 0;
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer, static_cast<std::size_t>(max));
+        if (got >= 0) return got;
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+        return -1;
+    }
+}
+
+std::int64_t PosixPortBackend::write(const std::uint8_t* data, std::int64_t size) {
+    if (fd_ < 0) return -1;
+    std::int64_t written = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (written < size) {
+        const ssize_t put = ::write(fd_, data + written, static_cast<std::size_t>(size - written));
+        if (put > 0) {
+            written += put;
+            continue;
+        }
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return written > 0 ? written : -1;
+        const qint64 left = kWriteBoundMs - clock.elapsed();
+        if (left <= 0) break;
+        pollfd p{fd_, POLLOUT, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR) break;
+        if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) break;
+    }
+    return written > 0 ? written : -1;
+}
+
+void PosixPortBackend::drain() {
+    if (fd_ < 0) return;
+    while (::tcdrain(fd_) != 0 && errno == EINTR) {
+    }
+}
+
+#endif

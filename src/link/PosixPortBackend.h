@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QtGlobal>
+
+#ifdef Q_OS_UNIX
+
+#include <termios.h>
+
+#include "link/PortBackend.h"
+
+// The real port on POSIX systems, straight on the file descriptor. readWaiting asks the
+// driver with FIONREAD and reads with read(2): it sees exactly what the OS holds whether or
+// not an event loop runs, nothing is buffered in between, and nothing is allocated.
+class PosixPortBackend : public PortBackend {
+public:
+    // Upper bound for one write to be accepted; the line takes about 9 ms for a frame, so
+    // only a stalled device reaches it, and the window must not freeze then.
+    static constexpr int kWriteBoundMs = 1000;
+
+    PosixPortBackend() = default;
+    ~PosixPortBackend() override;
+    PosixPortBackend(const PosixPortBackend&) = delete;
+    PosixPortBackend& operator=(const PosixPortBackend&) = delete;
+
+    bool open(const QString& device) override;
+    void close() override;
+    bool isOpen() const override { return fd_ >= 0; }
+    std::int64_t bytesWaiting() override;
+    std::int64_t read(std::uint8_t* buffer, std::int64_t max) override;
+    std::int64_t write(const std::uint8_t* data, std::int64_t size) override;
+    void drain() override;
+
+private:
+    int fd_ = -1;
+    termios saved_{};
+};
+
+#endif

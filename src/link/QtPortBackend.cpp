@@ -1,0 +1,77 @@
+#include "link/QtPortBackend.h"
+
+#ifdef Q_OS_UNIX
+#include <sys/file.h>
+#include <termios.h>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+bool QtPortBackend::open(const QString& device) {
+    close();
+    port_.setPortName(device);
+    if (!port_.open(QIODevice::ReadWrite)) return false;
+#ifdef Q_OS_UNIX
+    // QSerialPort sets TIOCEXCL, which does not keep out root; flock does for every
+    // cooperating program.
+    if (::flock(static_cast<int>(port_.handle()), LOCK_EX | LOCK_NB) != 0) {
+        port_.close();
+        return false;
+    }
+#endif
+    const bool configured = port_.setBaudRate(57600) && port_.setDataBits(QSerialPort::Data8) &&
+                            port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop) &&
+                            port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!configured) {
+        port_.close();
+        return false;
+    }
+    // Pseudo-terminals have no modem lines and refuse these; the port works all the same.
+    port_.setDataTerminalReady(true);
+    port_.setRequestToSend(true);
+    port_.clearError();
+    return true;
+}
+
+void QtPortBackend::close() {
+    if (port_.isOpen()) port_.close();
+    port_.clearError();
+}
+
+std::int64_t QtPortBackend::bytesWaiting() {
+    if (!port_.isOpen()) return 0;
+    // Each call takes one chunk from the OS; a few cover a full receive buffer.
+    for (int i = 0; i < 4 && port_.waitForReadyRead(0); ++i) {
+    }
+    // A zero wait that finds nothing counts as a timeout error; errors are not reported.
+    port_.clearError();
+    return port_.bytesAvailable();
+}
+
+std::int64_t QtPortBackend::read(std::uint8_t* buffer, std::int64_t max) {
+    if (!port_.isOpen()) return -1;
+    return port_.read(reinterpret_cast<char*>(buffer), max);
+}
+
+std::int64_t QtPortBackend::write(const std::uint8_t* data, std::int64_t size) {
+    if (!port_.isOpen()) return -1;
+    const qint64 put = port_.write(reinterpret_cast<const char*>(data), size);
+    if (put < 0) return -1;
+    // Without an event loop the bytes leave the port's buffer only here.
+    port_.waitForBytesWritten(kWriteBoundMs);
+    port_.clearError();
+    return put;
+}
+
+void QtPortBackend::drain() {
+    if (!port_.isOpen()) return;
+    if (port_.bytesToWrite() > 0) port_.waitForBytesWritten(kWriteBoundMs);
+    port_.clearError();
+#ifdef Q_OS_UNIX
+    ::tcdrain(static_cast<int>(port_.handle()));
+#endif
+#ifdef Q_OS_WIN
+    ::FlushFileBuffers(port_.handle());
+#endif
+}

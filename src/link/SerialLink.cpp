@@ -1,0 +1,60 @@
+#include "link/SerialLink.h"
+
+#include <algorithm>
+
+#include "link/PosixPortBackend.h"
+#include "link/QtPortBackend.h"
+
+SerialLink::SerialLink(std::unique_ptr<PortBackend> backend) : backend_(std::move(backend)) {}
+
+void SerialLink::openPort() {
+    closePort();
+    // Port 0 exists only by editing the settings file: it means no port, and no message.
+    if (portNumber_ == 0) return;
+    const QString device = mapping_.deviceFor(portNumber_);
+    if (device.isEmpty() || !backend_->open(device)) {
+        if (errorSink_) errorSink_->portOpenFailed();
+    }
+}
+
+void SerialLink::closePort() { backend_->close(); }
+
+void SerialLink::selectPort(std::uint8_t n) {
+    portNumber_ = n;
+    closePort();
+    openPort();
+}
+
+bool SerialLink::isOpen() const { return backend_->isOpen(); }
+
+void SerialLink::readWaiting() {
+    if (!backend_->isOpen()) return;
+    const std::int64_t waiting = backend_->bytesWaiting();
+    // Less than a whole frame stays with the driver until the next tick.
+    if (waiting < kFrameSize) return;
+    const std::int64_t wanted = std::min<std::int64_t>(waiting, kReceiveBufferSize);
+    const std::int64_t got = backend_->read(receiveBuffer_.data(), wanted);
+    // Only bytes read now are handed on, never what an earlier read left in the buffer.
+    if (got < kFrameSize) return;
+    if (receiver_)
+        receiver_->dispatchReceived(
+            std::span<const std::uint8_t>(receiveBuffer_.data(), static_cast<std::size_t>(got)));
+}
+
+void SerialLink::writeFrame(const LinkFrame& frame) {
+    if (!backend_->isOpen()) return;
+    backend_->write(frame.data(), kFrameSize);
+}
+
+void SerialLink::writePollFrame(const LinkFrame& frame) {
+    if (!backend_->isOpen()) return;
+    if (backend_->write(frame.data(), kFrameSize) > 0) backend_->drain();
+}
+
+std::unique_ptr<PortBackend> makeSystemPortBackend() {
+#ifdef Q_OS_UNIX
+    return std::make_unique<PosixPortBackend>();
+#else
+    return std::make_unique<QtPortBackend>();
+#endif
+}

@@ -1,0 +1,143 @@
+#include "link/Telemetry.h"
+
+#include <algorithm>
+
+#include "i18n/MessageTexts.h"
+#include "link/LinkFrame.h"
+
+namespace {
+
+// Offsets inside the answer to the poll; words are little-endian.
+namespace Offset {
+constexpr int rpm = 1;
+constexpr int supplyMillivolts = 3;
+constexpr int programmingCount = 5;
+constexpr int testValues = 7;
+constexpr int advanceCode = 31;
+constexpr int advanceMax = 32;
+constexpr int pickupNegative = 33;
+constexpr int polarityOk = 34;
+constexpr int startLimiterActive = 35;
+constexpr int rpmAlarm = 36;
+constexpr int blockingActive = 37;
+constexpr int killSwitchActive = 38;
+constexpr int rpmWarning = 39;
+constexpr int retardActive = 40;
+constexpr int clutchMasterActive = 41;
+constexpr int pickupSignal = 42;
+}  // namespace Offset
+
+constexpr int kAdvanceOffset = 100;
+constexpr int kGaugeFull = 100;
+constexpr int kNoLimiterDivisor = 100;
+
+// Supply voltage bands in mV, bounds included in the worse band.
+constexpr std::uint16_t kVoltageRedLow = 7000;
+constexpr std::uint16_t kVoltageYellowLow = 11000;
+constexpr std::uint16_t kVoltageYellowHigh = 14999;
+constexpr std::uint16_t kVoltageRedHigh = 17999;
+
+std::uint16_t word(std::span<const std::uint8_t> f, int at) {
+    return static_cast<std::uint16_t>(f[at] | (f[at + 1] << 8));
+}
+
+LiveColour voltageColour(std::uint16_t mv) {
+    if (mv <= kVoltageRedLow || mv >= kVoltageRedHigh) return LiveColour::Red;
+    if (mv <= kVoltageYellowLow || mv >= kVoltageYellowHigh) return LiveColour::Yellow;
+    return LiveColour::Normal;
+}
+
+LiveColour flagColour(bool on, LiveColour onColour) { return on ? onColour : LiveColour::Normal; }
+
+}  // namespace
+
+bool decodeTelemetry(std::span<const std::uint8_t> f, const ParameterSet& set, TelemetryValues& out) {
+    if (f.size() < kFrameSize || f[0] != kTelemetryAnswer || !checkByteValid(f)) return false;
+
+    out.rpm = word(f, Offset::rpm);
+    out.supplyMillivolts = word(f, Offset::supplyMillivolts);
+    out.programmingCount = word(f, Offset::programmingCount);
+    for (std::size_t i = 0; i < out.testValues.size(); ++i)
+        out.testValues[i] = word(f, Offset::testValues + 2 * static_cast<int>(i));
+    out.advance = static_cast<int>(f[Offset::advanceCode]) - kAdvanceOffset;
+    out.advanceMax = f[Offset::advanceMax];
+    out.pickupNegative = f[Offset::pickupNegative] != 0;
+    out.polarityOk = f[Offset::polarityOk] != 0;
+    out.startLimiterActive = f[Offset::startLimiterActive] != 0;
+    out.rpmAlarm = f[Offset::rpmAlarm] != 0;
+    out.blockingActive = f[Offset::blockingActive] != 0;
+    out.killSwitchActive = f[Offset::killSwitchActive] != 0;
+    out.rpmWarning = f[Offset::rpmWarning] != 0;
+    out.retardActive = f[Offset::retardActive] != 0;
+    out.clutchMasterActive = f[Offset::clutchMasterActive] != 0;
+    out.pickupSignal = f[Offset::pickupSignal] != 0;
+
+    // The limiter is kept in hundreds of rpm, so rpm / limiter is already a percentage.
+    const int divisor = set.limiter() != 0 ? set.limiter() : kNoLimiterDivisor;
+    out.rpmGauge = std::min(out.rpm / divisor, kGaugeFull);
+
+    out.rpmColour = out.rpmAlarm ? LiveColour::Red : out.rpmWarning ? LiveColour::Yellow : LiveColour::Normal;
+    out.voltageColour = voltageColour(out.supplyMillivolts);
+    out.blockingColour = flagColour(out.blockingActive, LiveColour::Red);
+    out.killSwitchColour = flagColour(out.killSwitchActive, LiveColour::Red);
+    out.advanceColour = flagColour(out.advanceMax != 0 && out.advance >= out.advanceMax, LiveColour::Yellow);
+    out.pickupColour = flagColour(out.pickupSignal, LiveColour::Green);
+    // Without engine speed the measured polarity means nothing, so it is never shown as a fault.
+    out.polarityColour = flagColour(!out.polarityOk && out.rpm != 0, LiveColour::Red);
+    out.startLimiterColour = flagColour(out.startLimiterActive, LiveColour::Red);
+    out.retardColour = flagColour(out.retardActive, LiveColour::Aqua);
+    out.clutchColour = flagColour(out.clutchMasterActive, LiveColour::Green);
+    return true;
+}
+
+TelemetryTexts telemetryTexts(const TelemetryValues& v, const MessageTexts& t) {
+    auto yesNo = [&t](bool on) -> const QString& { return on ? t.yesWord : t.noWord; };
+
+    TelemetryTexts out;
+    out.labelRpm = QString::asprintf("RPM = %d ", static_cast<int>(v.rpm));
+    // The unit reports millivolts; the label has always shown them through a float.
+    const float volts = static_cast<float>(v.supplyMillivolts * 0.001);
+    out.labelNapeti = QString::asprintf("U = %4.1f [V]", static_cast<double>(volts));
+    out.labelBlocking = t.blockingPrefix + yesNo(v.blockingActive);
+    out.labelKillSwitch = QStringLiteral("Kill switch - ") + yesNo(v.killSwitchActive);
+    if (v.advanceMax != 0)
+        out.labelAdvance =
+            t.advanceWord + QString::asprintf(" = %d [°] /max %d [°]", v.advance, static_cast<int>(v.advanceMax));
+    else
+        out.labelAdvance = t.advanceWord + QString::asprintf(" = %d [°]", v.advance);
+    out.labelSnimac = t.pickupPrefix + (v.pickupSignal ? t.pickupRunning : t.pickupNoSignal);
+    if (v.rpm == 0)
+        out.labelPolaritaMer = t.polarityPrefix + QStringLiteral(" ---");
+    else
+        out.labelPolaritaMer = t.polarityPrefix + (v.pickupNegative ? t.negativeWord : t.positiveWord);
+    out.labelMonOmez1 = t.startLimiterPrefix + yesNo(v.startLimiterActive);
+    out.labelMonRetard = t.retardPrefix + yesNo(v.retardActive);
+    out.labelClutchMon =
+        v.clutchMasterActive ? QStringLiteral("Clutch master = ON") : QStringLiteral("Clutch master = OFF");
+    out.labelPocetProgramovani = t.programCountPrefix + QString::number(v.programmingCount);
+    for (std::size_t i = 0; i < out.labelTest.size(); ++i)
+        out.labelTest[i] =
+            QString::asprintf("Test%d = %d ", static_cast<int>(i + 1), static_cast<int>(v.testValues[i]));
+    return out;
+}
+
+LiveRow findLiveRow(std::uint16_t liveRpm, const ParameterSet& set) {
+    const int r = liveRpm / 100;
+    // The count comes from the image, which a unit or a file may have filled with anything.
+    const int n = std::min<int>(set.curvePointCount(), kCurvePoints);
+    int k = 0;
+    while (k < n && set.curveRpm(k) <= r) ++k;
+
+    LiveRow row;
+    if (k == 0) {
+        row.row = 0;
+        row.none = true;
+        return row;
+    }
+    row.none = false;
+    if (k == n)
+        row.row = n - 1;
+    else
+        row.row = set.curveRpm(k - 1) + set.curveRpm(k) >= 2 * r ? k - 1 : k;
+    return row;
+}
