@@ -1,5 +1,7 @@
 #include "files/TokenReader.h"
 
+#include <algorithm>
+
 TokenReader::TokenReader(QIODevice& in, qsizetype maxLength) : in_(in), maxLength_(maxLength) {
     chunk_.resize(kChunkSize);
     token_.reserve(maxLength);
@@ -28,19 +30,21 @@ bool TokenReader::next() {
     // Skip the separators before the token.
     for (;;) {
         if (pos_ == end_ && !fill()) return false;
-        if (!isSeparator(chunk_[pos_])) break;
-        ++pos_;
+        const char* data = chunk_.constData();
+        while (pos_ < end_ && isSeparator(data[pos_])) ++pos_;
+        if (pos_ < end_) break;
     }
-    // Collect up to the next separator or the end of the device.
+    // Collect up to the next separator or the end of the device, a chunk at a time.
     for (;;) {
         if (pos_ == end_ && !fill()) break;
-        const char c = chunk_[pos_];
-        if (isSeparator(c)) break;
-        if (token_.size() < maxLength_)
-            token_.append(c);
-        else
-            overlong_ = true;
-        ++pos_;
+        const char* data = chunk_.constData();
+        const qsizetype start = pos_;
+        while (pos_ < end_ && !isSeparator(data[pos_])) ++pos_;
+        const qsizetype room = maxLength_ - token_.size();
+        const qsizetype length = pos_ - start;
+        if (length > room) overlong_ = true;
+        if (room > 0) token_.append(data + start, std::min(room, length));
+        if (pos_ < end_) break;
     }
     return true;
 }
