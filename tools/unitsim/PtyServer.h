@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "UnitSimulator.h"
+
+// Serves a UnitSimulator on a pseudo-terminal in real time. The server keeps a descriptor
+// of the slave side open itself, so a tool that closes and reopens the port finds the
+// device as it left it and the master side never sees a hang-up.
+class PtyServer {
+public:
+    // A live tool sends a request at least every 330 ms. After this long without one it is
+    // gone: answers it left unread are dropped, and an exclusive lock it left (a tool that
+    // died without closing the port) is lifted so that the next one can open the device.
+    static constexpr std::chrono::milliseconds kAbandonedAfter{2000};
+
+    explicit PtyServer(UnitSimulator& unit);
+    ~PtyServer();
+    PtyServer(const PtyServer&) = delete;
+    PtyServer& operator=(const PtyServer&) = delete;
+
+    // Opens the pseudo-terminal and puts its slave side into raw mode.
+    bool open(std::string& error);
+    const std::string& slavePath() const { return slavePath_; }
+    // A symbolic link to the slave device; an old symbolic link there is replaced, anything
+    // else is left alone and refused.
+    bool makeLink(const std::string& path, std::string& error);
+    // Removes the link if it still points at our device.
+    void removeLink();
+
+    // Serves until stop becomes nonzero (set by a signal handler). Returns 0, or 1 when the
+    // pseudo-terminal failed for good.
+    int run(const volatile std::sig_atomic_t& stop);
+
+private:
+    std::int64_t elapsedUs() const;
+    void flushOutput();
+
+    UnitSimulator& unit_;
+    int master_ = -1;
+    int slave_ = -1;
+    std::string slavePath_;
+    std::string linkPath_;
+    std::vector<std::uint8_t> transmit_;
+    std::chrono::steady_clock::time_point start_;
+};
