@@ -221,7 +221,7 @@ void TFormHlav::buildCentral() {
     central_ = new QWidget(this);
     central_->setObjectName("ClientArea");
     auto* root = new QVBoxLayout(central_);
-    root->setContentsMargins(8, 6, 8, 4);
+    root->setContentsMargins(6, 6, 6, 4);
     root->setSpacing(6);
 
     // Top: toolbar on the left, the no-connection warning on the right.
@@ -242,7 +242,7 @@ void TFormHlav::buildCentral() {
 
     // Body: the curve, the selectors, the settings on the right above the live values.
     auto* body = new QHBoxLayout;
-    body->setSpacing(8);
+    body->setSpacing(6);
     body->addWidget(buildCurve(), 0, Qt::AlignTop);
     body->addWidget(buildMiddle(), 0, Qt::AlignTop);
     auto* right = new QVBoxLayout;
@@ -253,8 +253,8 @@ void TFormHlav::buildCentral() {
     body->addLayout(right, 1);
     root->addLayout(body);
 
-    root->addWidget(buildLower());
     root->addStretch(1);
+    root->addWidget(buildLower());
     root->addWidget(buildTestLabels());
     setCentralWidget(central_);
 
@@ -330,18 +330,26 @@ QWidget* TFormHlav::buildCurve() {
     layout->setContentsMargins(8, 6, 8, 8);
     layout->setSpacing(6);
 
-    // Points 1..8 in the left pair of columns, 9..15 in the right pair.
+    // Points 1..8 in the left pair of columns, 9..15 in the right pair; each box sits
+    // right against its spinner whatever the width of the column's header.
     auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(2);
+    grid->setHorizontalSpacing(3);
     grid->setVerticalSpacing(3);
-    grid->setColumnMinimumWidth(4, 14);
+    grid->setColumnMinimumWidth(2, 4);
     const std::array<std::pair<const char*, int>, 4> headers = {
-        {{"LabelRpm1", 0}, {"LabelAdvance1", 2}, {"LabelRpm2", 5}, {"LabelAdvance2", 7}}};
+        {{"LabelRpm1", 0}, {"LabelAdvance1", 1}, {"LabelRpm2", 3}, {"LabelAdvance2", 4}}};
     for (const auto& [name, column] : headers) {
         QLabel* header = makeLabel(name, panel);
         header->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-        grid->addWidget(header, 0, column, 1, 2);
+        grid->addWidget(header, 0, column);
     }
+    auto pair = [](QLineEdit* edit, UpDown* spinner) {
+        auto* box = new QHBoxLayout;
+        box->setSpacing(1);
+        box->addWidget(edit);
+        box->addWidget(spinner);
+        return box;
+    };
     constexpr int kRowsLeft = 8;
     for (int i = 0; i < kCurvePoints; ++i) {
         buildNumber(Binding::kCurveRpm + i, panel);
@@ -352,15 +360,13 @@ QWidget* TFormHlav::buildCurve() {
         advanceEdits_[k] = numberEdits_[static_cast<std::size_t>(Binding::kCurveAdvance + i)];
         advanceSpinners_[k] = numberSpinners_[static_cast<std::size_t>(Binding::kCurveAdvance + i)];
         rpmEdits_[k]->setFixedWidth(58);
-        advanceEdits_[k]->setFixedWidth(36);
+        advanceEdits_[k]->setFixedWidth(38);
         retainSizeWhenHidden(rpmEdits_[k]);
         retainSizeWhenHidden(advanceEdits_[k]);
         const int row = 1 + (i < kRowsLeft ? i : i - kRowsLeft);
-        const int column = i < kRowsLeft ? 0 : 5;
-        grid->addWidget(rpmEdits_[k], row, column);
-        grid->addWidget(rpmSpinners_[k], row, column + 1);
-        grid->addWidget(advanceEdits_[k], row, column + 2);
-        grid->addWidget(advanceSpinners_[k], row, column + 3);
+        const int column = i < kRowsLeft ? 0 : 3;
+        grid->addLayout(pair(rpmEdits_[k], rpmSpinners_[k]), row, column, Qt::AlignLeft);
+        grid->addLayout(pair(advanceEdits_[k], advanceSpinners_[k]), row, column + 1, Qt::AlignLeft);
     }
     layout->addLayout(grid);
 
@@ -442,7 +448,9 @@ QWidget* TFormHlav::buildMiddle() {
     int row = 0;
     for (const auto& [name, index] : rows) {
         buildNumber(index, tachometer);
-        grid->addWidget(makeLabel(name, tachometer), row, 0);
+        QLabel* caption = makeLabel(name, tachometer);
+        caption->setWordWrap(true);
+        grid->addWidget(caption, row, 0);
         QLineEdit* edit = numberEdits_[static_cast<std::size_t>(index)];
         edit->setFixedWidth(40);
         grid->addWidget(edit, row, 1);
@@ -451,7 +459,6 @@ QWidget* TFormHlav::buildMiddle() {
     }
     grid->setColumnStretch(0, 1);
     layout->addWidget(tachometer);
-    column->setMinimumWidth(200);
     return column;
 }
 
@@ -471,7 +478,7 @@ QWidget* TFormHlav::buildRightUpper() {
     }
     for (QComboBox* combo : {comboBoxBike_, comboBoxPocPalcu_}) {
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        combo->setMinimumContentsLength(20);
+        combo->setMinimumContentsLength(14);
         layout->addWidget(combo);
         connect(combo, &QComboBox::activated, this, &TFormHlav::ComboBoxChange);
     }
