@@ -1,6 +1,7 @@
 #include "files/IniFile.h"
 
 #include <QFile>
+#include <QSet>
 #include <algorithm>
 #include <cstring>
 
@@ -22,7 +23,15 @@ QByteArray trimmed(QByteArrayView text) {
     return text.sliced(b, e - b).toByteArray();
 }
 
-bool sameName(const QByteArray& a, const QByteArray& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+// Names compare without regard to ASCII case only; other bytes (UTF-8) must match exactly.
+bool sameName(const QByteArray& a, const QByteArray& b) {
+    if (a.size() != b.size()) return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+    return true;
+}
 
 // "[name]" lines: the name between the bracket and the first closing one.
 std::optional<QByteArray> sectionName(const QByteArray& line) {
@@ -70,7 +79,7 @@ void IniFile::read(QIODevice& in) {
         if (seen == line.size() && line.endsWith('\r')) line.chop(1);
         if (line.size() > kMaxLineLength) line.truncate(kMaxLineLength);
         total += line.size() + 2;
-        if (total > kMaxTotalLength) return false;
+        if (total > kMaxTotalLength || lines_.size() >= kMaxLines) return false;
         lines_.append(line);
         line.clear();
         seen = 0;
@@ -185,7 +194,7 @@ void IniFile::writeInteger(const QString& section, const QString& key, int value
 
 QStringList IniFile::keys(const QString& section) const {
     const QByteArray s = section.toUtf8();
-    QList<QByteArray> seen;
+    QSet<QByteArray> seen;  // lower-cased
     QStringList result;
     bool inSection = false;
     for (const QByteArray& line : lines_) {
@@ -196,11 +205,10 @@ QStringList IniFile::keys(const QString& section) const {
         if (!inSection) continue;
         const auto k = keyName(line);
         if (!k) continue;
-        bool known = false;
-        for (const QByteArray& other : seen)
-            if (sameName(other, *k)) known = true;
-        if (known) continue;
-        seen.append(*k);
+        QByteArray folded = *k;
+        for (char& c : folded) c = foldAscii(c);
+        if (seen.contains(folded)) continue;
+        seen.insert(folded);
         result.append(QString::fromUtf8(*k));
     }
     return result;

@@ -13,12 +13,13 @@
 // ini files of the platform the format comes from do; the first match wins.
 //
 // Reading accepts LF and CR LF line ends; writing uses CR LF after every line. A line longer
-// than kMaxLineLength is cut there and the rest of it dropped, and reading stops keeping lines
-// once kMaxTotalLength bytes are held, so a hostile file cannot exhaust memory.
+// than kMaxLineLength is cut there and the rest of it dropped, and reading stops after
+// kMaxLines lines or kMaxTotalLength bytes, so a hostile file cannot exhaust memory.
 class IniFile {
 public:
     static constexpr qsizetype kMaxLineLength = 64 * 1024;
     static constexpr qsizetype kMaxTotalLength = 16 * 1024 * 1024;
+    static constexpr qsizetype kMaxLines = 100'000;
 
     // Replaces the content with the lines of the device.
     void read(QIODevice& in);
