@@ -6,6 +6,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("velmor");
     TFormHlav window;
+    window.FormCreate();
     window.show();
     return app.exec();
 }

@@ -107,13 +107,16 @@ TFormHlav::TFormHlav(std::unique_ptr<PortBackend> backend, QWidget* parent)
     timer1_->setObjectName("Timer1");
     timer1_->setInterval(kTimerIntervalMs);
     connect(timer1_, &QTimer::timeout, this, &TFormHlav::Timer1Timer);
+}
 
-    // Start-up: the set is the default one until the settings are loaded by the start-up code.
+void TFormHlav::FormCreate() {
+    // The set is the default one until the start-up code loads the settings here.
     link_->setPortNumber(1);
     set_.validate();
-    buildMessageTexts(
-        texts_, PlaceholderHook{[this] { return !labelSpojeni_->isHidden(); },
-                                [this](PlaceholderLabel label, const QString& text) { setPlaceholder(label, text); }});
+    buildMessageTexts(texts_, PlaceholderHook{[this] { return !labelSpojeni_->isHidden(); },
+                                              [this](PlaceholderLabel label, const QString& text) {
+                                                  setPlaceholder(label, text);
+                                              }});
     refreshWindow();
     link_->openPort();
     tickComMenu(link_->portNumber());

@@ -44,9 +44,15 @@ public:
     static constexpr int kDesignHeight = 805;
     static constexpr int kTimerIntervalMs = ExchangeTiming::kTickMs;
 
-    // The port backend is injected so that tests run against a fake port.
+    // Builds the window with its controls and control tables. The port backend is injected
+    // so that tests run against a fake port.
     explicit TFormHlav(std::unique_ptr<PortBackend> backend = makeSystemPortBackend(), QWidget* parent = nullptr);
     ~TFormHlav() override;
+
+    // The start-up sequence: texts, first refresh, port, COM tick, window texts, layout,
+    // then Timer1 runs. Separate from construction so that what must be in place before the
+    // port opens (port mapping, message-box handler, settings) can be set first.
+    void FormCreate();
 
     // What the window owns.
     ParameterSet& parameterSet() { return set_; }

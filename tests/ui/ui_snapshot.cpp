@@ -16,6 +16,8 @@ int main(int argc, char* argv[]) {
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     auto port = std::make_unique<FakePort>();
     TFormHlav window(std::move(port));
+    window.serialLink().mapping().setExplicit(1, "fake");
+    window.FormCreate();
     window.timer1()->stop();
     window.show();
     QApplication::processEvents();
