@@ -6,8 +6,9 @@
 
 // Maps COM port numbers 1..10 to devices. On Windows COMn is "COMn". Elsewhere COMn is the
 // n-th serial device present when the port is opened (USB adapters ttyUSB*/ttyACM* first,
-// then built-in ports that exist, each group in name order), unless an explicit device path
-// was set for that number (the [PORTS] section of the settings file).
+// then the other ports the system lists as real serial ports, such as built-in ttyS* that
+// exist, each group in name order), unless an explicit device path was set for that number
+// (the [PORTS] section of the settings file).
 class PortMapping {
 public:
     static constexpr int kPorts = 10;

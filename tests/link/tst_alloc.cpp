@@ -21,7 +21,8 @@ void count() {
 }
 }  // namespace
 
-#ifdef __GLIBC__
+// Sanitizer builds bring their own malloc; only operator new is counted there.
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
 extern "C" {
 void* __libc_malloc(std::size_t);
 void* __libc_calloc(std::size_t, std::size_t);
