@@ -351,21 +351,25 @@ class ComposedTable {
 public:
     ComposedTable() : rows_(kRawRows) {
         for (int n = 0; n < kInputRowCount; ++n) {
-            compose(kFirstInputRow + n, kInputWord, " " + std::to_string(n + 1));
+            compose(kFirstInputRow + n, kInputWord, n + 1);
         }
         for (int n = 0; n < kComPortCount; ++n) {
-            compose(kFirstComHintRow + n, kComHintPrefix, " " + std::to_string(n + 1));
+            compose(kFirstComHintRow + n, kComHintPrefix, n + 1);
         }
     }
 
     const std::array<WindowTextRow, kWindowTextRowCount>& rows() const { return rows_; }
 
 private:
-    void compose(int number, const std::array<const char*, kLanguageCount>& head, const std::string& tail) {
+    // head + " " + number; appended piecewise (GCC 12 at -O3 reports a false -Wrestrict on
+    // operator+ of a literal and a temporary string).
+    void compose(int number, const std::array<const char*, kLanguageCount>& head, int suffix) {
         auto& texts = storage_[used_++];
         WindowTextRow& row = rows_[static_cast<std::size_t>(number - 2)];
         for (std::size_t l = 0; l < texts.size(); ++l) {
-            texts[l] = std::string(head[l]) + tail;
+            texts[l].assign(head[l]);
+            texts[l].push_back(' ');
+            texts[l].append(std::to_string(suffix));
             row.text[l] = texts[l].c_str();
         }
     }
