@@ -113,10 +113,9 @@ void TFormHlav::FormCreate() {
     // The set is the default one until the start-up code loads the settings here.
     link_->setPortNumber(1);
     set_.validate();
-    buildMessageTexts(texts_, PlaceholderHook{[this] { return !labelSpojeni_->isHidden(); },
-                                              [this](PlaceholderLabel label, const QString& text) {
-                                                  setPlaceholder(label, text);
-                                              }});
+    buildMessageTexts(
+        texts_, PlaceholderHook{[this] { return !labelSpojeni_->isHidden(); },
+                                [this](PlaceholderLabel label, const QString& text) { setPlaceholder(label, text); }});
     refreshWindow();
     link_->openPort();
     tickComMenu(link_->portNumber());
@@ -1245,6 +1244,7 @@ void TFormHlav::setControlColour(QWidget* control, const QColor& colour) {
         return;
     }
     colours_.insert(control, colour);
+    ++colourChanges_;
     const bool edit = qobject_cast<QLineEdit*>(control) != nullptr;
     if (!colour.isValid()) {
         // The normal colour: the palette's base for an edit box; a label shows the

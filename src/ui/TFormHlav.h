@@ -123,6 +123,8 @@ public:
     // unchanged colour is not set again, so the per-tick highlight costs no repaint.
     void setControlColour(QWidget* control, const QColor& colour);
     QColor controlColour(const QWidget* control) const { return colours_.value(control); }
+    // How many colours were really applied to a control so far.
+    int colourChanges() const { return colourChanges_; }
 
 public slots:
     void Timer1Timer();
@@ -193,6 +195,7 @@ private:
     int busy_ = 0;  // inside a refresh: focus changes caused by hiding or disabling are not edits
     MessageBoxHandler messageBoxHandler_;
     QHash<const QWidget*, QColor> colours_;
+    int colourChanges_ = 0;
 
     // Bound number controls, parallel to numberBindings().
     std::array<QLineEdit*, 40> numberEdits_{};

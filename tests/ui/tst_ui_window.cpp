@@ -822,6 +822,7 @@ void TestWindow::unchangedColourDoesNotRepaint() {
     EventCounter paint(row, QEvent::Paint);
     EventCounter otherPalette(other, QEvent::PaletteChange);
     EventCounter otherPaint(other, QEvent::Paint);
+    const int applied = window_->colourChanges();
     for (int i = 0; i < 20; ++i) {
         window_->highlightLiveRow(1, false);
     }
@@ -835,12 +836,14 @@ void TestWindow::unchangedColourDoesNotRepaint() {
     QCOMPARE(paint.count, 0);
     QCOMPARE(otherPalette.count, 0);
     QCOMPARE(otherPaint.count, 0);
+    QCOMPARE(window_->colourChanges(), applied);
 
     // A real change is painted.
     window_->highlightLiveRow(0, false);
     QApplication::processEvents();
     QVERIFY(palette.count > 0);
     QVERIFY(otherPalette.count > 0);
+    QCOMPARE(window_->colourChanges(), applied + 4);  // two rows, two boxes each
     QCOMPARE(other->palette().color(QPalette::Base), QColor(0, 255, 0));
 }
 
