@@ -1151,6 +1151,10 @@ void TFormHlav::setFileLabel(const QString& text) { labelFile2_->setText(text); 
 
 QString TFormHlav::fileLabel() const { return labelFile2_->text(); }
 
+bool TFormHlav::ignAll() const { return checkBoxIgnAll_->isChecked(); }
+
+void TFormHlav::setIgnAll(bool on) { checkBoxIgnAll_->setChecked(on); }
+
 void TFormHlav::setTestMode(bool on) {
     testMode_ = on;
     for (QLabel* label : labelTest_) {

@@ -94,6 +94,10 @@ public:
     QString currentFileName() const { return currentFileName_; }
     void setCurrentFileName(const QString& name) { currentFileName_ = name; }
 
+    // The "All" box of the advance tools (kept in the settings file).
+    bool ignAll() const;
+    void setIgnAll(bool on);
+
     // Test mode shows the eight diagnostic labels.
     void setTestMode(bool on);
     bool testMode() const { return testMode_; }

@@ -110,6 +110,7 @@ private slots:
     void pilotLightLostOnRadioClickTakenByProgram();
     void programmingAfterChange();
     void printViewHidesEditingAids();
+    void noReadingBoxIsReadBackAndRed();
     void shortcutsReachTheirCommands_data();
     void shortcutsReachTheirCommands();
     void toolbarButtonsRunCommands();
@@ -144,7 +145,10 @@ private:
         QTest::keyClicks(box, text);
     }
     void enter(QWidget* target) { QTest::keyClick(target, Qt::Key_Return); }
-    // On the indicator: a radio button takes clicks only on its indicator and text.
+    // On the indicator: radio buttons and check boxes take clicks only on indicator and text.
+    void clickBox(QCheckBox* box) {
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(7, box->height() / 2));
+    }
     void clickItem(RadioGroup* group, int index) {
         QRadioButton* button = group->button(index);
         QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(7, button->height() / 2));
@@ -426,7 +430,7 @@ void TestWindow::hondaForcesLobesAndPolarity() {
     QVERIFY(child<QLabel>("LabelPolaritaMer")->isEnabled());
 
     // Showing a forcing set is no operator action: nothing is handled or programmed.
-    QTest::mouseClick(child<QCheckBox>("CheckBoxProgHned"), Qt::LeftButton);
+    clickBox(child<QCheckBox>("CheckBoxProgHned"));
     failCommand();
     window_->parameterSet().setKeyingType(2);
     window_->refreshWindow();
@@ -509,7 +513,7 @@ void TestWindow::programmingAfterChange() {
     auto* box = child<QCheckBox>("CheckBoxProgHned");
     QCOMPARE(window_->autoArmed(), false);
     // Ticking the box starts programming at once, changed or not.
-    QTest::mouseClick(box, Qt::LeftButton);
+    clickBox(box);
     QVERIFY(box->isChecked());
     QCOMPARE(window_->exchange().mode(), ExchangeMode::Program);
     QVERIFY(window_->autoArmed());
@@ -540,11 +544,11 @@ void TestWindow::programmingAfterChange() {
     QCOMPARE(window_->exchange().mode(), ExchangeMode::Idle);
 
     // Unticking disarms; ticking again programs at once.
-    QTest::mouseClick(box, Qt::LeftButton);
+    clickBox(box);
     QVERIFY(!window_->autoArmed());
     QCOMPARE(window_->exchange().mode(), ExchangeMode::Idle);
     QVERIFY(!box->autoFillBackground());
-    QTest::mouseClick(box, Qt::LeftButton);
+    clickBox(box);
     QCOMPARE(window_->exchange().mode(), ExchangeMode::Program);
 
     // The shift light spinner has no handling of its own: no programming on its click.
@@ -593,6 +597,30 @@ void TestWindow::printViewHidesEditingAids() {
     QVERIFY(!child<QWidget>("GroupBoxToolBar")->isHidden());
     QVERIFY(!child<QWidget>("StatusBar1")->isHidden());
     QVERIFY(!window_->centralWidget()->autoFillBackground());
+}
+
+void TestWindow::noReadingBoxIsReadBackAndRed() {
+    auto* box = child<QCheckBox>("CheckBoxZakazCteni");
+    // A value typed elsewhere goes in with the click as well.
+    type(edit("EditBaseAdv"), "22");
+    clickBox(box);
+    QCOMPARE(window_->parameterSet().noReading(), 1);
+    QCOMPARE(window_->parameterSet().baseAdvance(), 22);
+    QVERIFY(box->autoFillBackground());
+    QCOMPARE(box->palette().color(QPalette::Window), QColor(255, 0, 0));
+    QCOMPARE(window_->exchange().mode(), ExchangeMode::Idle);  // programming after change is off
+    clickBox(box);
+    QCOMPARE(window_->parameterSet().noReading(), 0);
+    QVERIFY(!box->autoFillBackground());
+    // A set read with the flag shows it ticked and red.
+    window_->parameterSet().setNoReading(7);
+    window_->refreshWindow();
+    QVERIFY(box->isChecked());
+    QVERIFY(box->autoFillBackground());
+    // "All" is no part of the set.
+    window_->setIgnAll(true);
+    QVERIFY(window_->ignAll());
+    QVERIFY(child<QCheckBox>("CheckBoxIgnAll")->isChecked());
 }
 
 void TestWindow::shortcutsReachTheirCommands_data() {
@@ -698,7 +726,7 @@ void TestWindow::advanceButtonsStepLiveRowOrAll() {
     QCOMPARE(window_->parameterSet().curveAdvance(1), 9);
 
     // "All" moves every point, hidden ones too.
-    QTest::mouseClick(child<QCheckBox>("CheckBoxIgnAll"), Qt::LeftButton);
+    clickBox(child<QCheckBox>("CheckBoxIgnAll"));
     QTest::mouseClick(child<QPushButton>("BitBtnAdvMinus"), Qt::LeftButton);
     QCOMPARE(window_->parameterSet().curveAdvance(0), 19);
     QCOMPARE(window_->parameterSet().curveAdvance(1), 8);
