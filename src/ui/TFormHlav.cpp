@@ -991,7 +991,8 @@ bool TFormHlav::eventFilter(QObject* watched, QEvent* event) {
         // Leaving a box for another control of the window applies it; the window losing
         // activation or a menu opening is not leaving the box.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+            reason != Qt::MenuBarFocusReason) {
             const auto it = std::find(numberEdits_.begin(), numberEdits_.end(), edit);
             if (it != numberEdits_.end() &&
                 numberBindings()[static_cast<std::size_t>(it - numberEdits_.begin())].applyOnExit) {
