@@ -131,8 +131,11 @@ int PtyServer::run(const volatile std::sig_atomic_t& stop) {
         if (!abandoned && now - lastInputUs > abandonedUs) {
             abandoned = true;
             ::tcflush(slave_, TCIFLUSH);
-            ::ioctl(slave_, TIOCNXCL);
         }
+        // A pseudo-terminal keeps its exclusive mode after the tool that set it has closed
+        // (the pair lives as long as we do), which would lock an ordinary user out of the
+        // next open. Tools keep each other out with their own lock, so we lift it each time.
+        ::ioctl(slave_, TIOCNXCL);
 
         int waitMs = kMaxWaitMs;
         if (const auto due = unit_.nextDueUs()) {

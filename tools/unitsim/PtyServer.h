@@ -14,8 +14,7 @@
 class PtyServer {
 public:
     // A live tool sends a request at least every 330 ms. After this long without one it is
-    // gone: answers it left unread are dropped, and an exclusive lock it left (a tool that
-    // died without closing the port) is lifted so that the next one can open the device.
+    // gone, and answers it left unread are dropped so that the next one starts clean.
     static constexpr std::chrono::milliseconds kAbandonedAfter{2000};
 
     explicit PtyServer(UnitSimulator& unit);
