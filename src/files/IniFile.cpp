@@ -15,18 +15,20 @@ constexpr qsizetype kChunkSize = 64 * 1024;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-QByteArray trimmed(QByteArrayView text) {
+// Views into the stored lines: locate() walks every line for every key, so it must not
+// allocate per line.
+QByteArrayView trimmed(QByteArrayView text) {
     qsizetype b = 0;
     qsizetype e = text.size();
     while (b < e && isBlank(text[b])) ++b;
     while (e > b && isBlank(text[e - 1])) --e;
-    return text.sliced(b, e - b).toByteArray();
+    return text.sliced(b, e - b);
 }
 
 char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 // Names compare without regard to ASCII case only; other bytes (UTF-8) must match exactly.
-bool sameName(const QByteArray& a, const QByteArray& b) {
+bool sameName(QByteArrayView a, QByteArrayView b) {
     if (a.size() != b.size()) return false;
     for (qsizetype i = 0; i < a.size(); ++i)
         if (foldAscii(a[i]) != foldAscii(b[i])) return false;
@@ -34,28 +36,28 @@ bool sameName(const QByteArray& a, const QByteArray& b) {
 }
 
 // "[name]" lines: the name between the bracket and the first closing one.
-std::optional<QByteArray> sectionName(const QByteArray& line) {
-    const QByteArray t = trimmed(line);
+std::optional<QByteArrayView> sectionName(QByteArrayView line) {
+    const QByteArrayView t = trimmed(line);
     if (!t.startsWith('[')) return std::nullopt;
     const qsizetype close = t.indexOf(']');
     if (close < 0) return std::nullopt;
-    return trimmed(QByteArrayView(t).sliced(1, close - 1));
+    return trimmed(t.sliced(1, close - 1));
 }
 
-bool isComment(const QByteArray& t) { return t.startsWith(';') || t.startsWith('#'); }
+bool isComment(QByteArrayView t) { return t.startsWith(';') || t.startsWith('#'); }
 
 // "key=value" lines: the key before the first '=', blanks removed.
-std::optional<QByteArray> keyName(const QByteArray& line) {
-    const QByteArray t = trimmed(line);
+std::optional<QByteArrayView> keyName(QByteArrayView line) {
+    const QByteArrayView t = trimmed(line);
     if (t.isEmpty() || isComment(t)) return std::nullopt;
     const qsizetype eq = t.indexOf('=');
     if (eq <= 0) return std::nullopt;
-    return trimmed(QByteArrayView(t).first(eq));
+    return trimmed(t.first(eq));
 }
 
 QByteArray valueOf(const QByteArray& line) {
     const qsizetype eq = line.indexOf('=');
-    return trimmed(QByteArrayView(line).sliced(eq + 1));
+    return trimmed(QByteArrayView(line).sliced(eq + 1)).toByteArray();
 }
 
 QByteArray singleLine(const QString& text) {
@@ -205,11 +207,11 @@ QStringList IniFile::keys(const QString& section) const {
         if (!inSection) continue;
         const auto k = keyName(line);
         if (!k) continue;
-        QByteArray folded = *k;
+        QByteArray folded = k->toByteArray();
         for (char& c : folded) c = foldAscii(c);
         if (seen.contains(folded)) continue;
         seen.insert(folded);
-        result.append(QString::fromUtf8(*k));
+        result.append(QString::fromUtf8(k->data(), k->size()));
     }
     return result;
 }
