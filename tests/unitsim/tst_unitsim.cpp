@@ -99,7 +99,6 @@ private slots:
     void switchInputs();
     void polarity();
     void logEvents();
-    void options_data();
     void options();
     void optionErrors_data();
     void optionErrors();
@@ -645,74 +644,58 @@ void TestUnitSim::logEvents() {
     QCOMPARE(log[4].second, bad);
 }
 
-void TestUnitSim::options_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("check");
-    QTest::newRow("defaults") << QStringList{} << "defaults";
-    QTest::newRow("no answer") << QStringList{"--no-answer"} << "noAnswer";
-    QTest::newRow("bad check") << QStringList{"--bad-check", "4"} << "badCheck4";
-    QTest::newRow("drop") << QStringList{"--drop=5"} << "drop5";
-    QTest::newRow("drop percent") << QStringList{"--drop-percent", "25", "--seed", "99"} << "percent25seed99";
-    QTest::newRow("duplicate late") << QStringList{"--duplicate", "--late", "300"} << "duplicateLate300";
-    QTest::newRow("echo") << QStringList{"--echo-mismatch-once"} << "echo";
-    QTest::newRow("protected version") << QStringList{"--read-protected", "--image-version", "40"} << "protected40";
-    QTest::newRow("no line time") << QStringList{"--no-line-time"} << "noLineTime";
-    QTest::newRow("link verbose") << QStringList{"--link", "/tmp/x y", "-v"} << "linkVerbose";
-    QTest::newRow("engine") << QStringList{"--programming-count", "7", "--input1", "--input2", "--engine-stopped",
-                                           "--negative-pickup"}
-                            << "engine";
-    QTest::newRow("help") << QStringList{"--help"} << "help";
-}
-
 void TestUnitSim::options() {
-    QFETCH(QStringList, args);
-    QFETCH(QString, check);
-    std::vector<std::string> argv;
-    for (const QString& a : args) argv.push_back(a.toStdString());
-    const SimOptions o = SimOptions::parse(argv);
+    const SimOptions defaults = SimOptions::parse({});
+    QVERIFY(defaults.error.empty());
+    QVERIFY(!defaults.faults.noAnswer && !defaults.faults.duplicate && !defaults.faults.echoMismatchOnce);
+    QCOMPARE(defaults.faults.badCheckEvery + defaults.faults.dropEvery + defaults.faults.dropPercent, 0);
+    QCOMPARE(defaults.faults.imageVersion, std::uint8_t{41});
+    QVERIFY(defaults.faults.lineTime && !defaults.verbose && !defaults.help && defaults.linkPath.empty());
+
+    const SimOptions o = SimOptions::parse({"--no-answer",
+                                            "--bad-check",
+                                            "4",
+                                            "--drop=5",
+                                            "--drop-percent",
+                                            "25",
+                                            "--seed",
+                                            "99",
+                                            "--duplicate",
+                                            "--late",
+                                            "300",
+                                            "--echo-mismatch-once",
+                                            "--read-protected",
+                                            "--image-version",
+                                            "40",
+                                            "--no-line-time",
+                                            "--link",
+                                            "/tmp/x y",
+                                            "-v",
+                                            "--programming-count",
+                                            "7",
+                                            "--input1",
+                                            "--input2",
+                                            "--engine-stopped",
+                                            "--negative-pickup",
+                                            "--help"});
     QVERIFY2(o.error.empty(), o.error.c_str());
     const UnitFaults& f = o.faults;
-    if (check == "defaults") {
-        QVERIFY(!f.noAnswer && !f.duplicate && !f.echoMismatchOnce && !f.readProtected);
-        QCOMPARE(f.badCheckEvery + f.dropEvery + f.dropPercent + f.lateMs, 0);
-        QCOMPARE(f.imageVersion, std::uint8_t{41});
-        QVERIFY(f.lineTime);
-        QVERIFY(!o.verbose && !o.help && o.linkPath.empty());
-    } else if (check == "noAnswer") {
-        QVERIFY(f.noAnswer);
-    } else if (check == "badCheck4") {
-        QCOMPARE(f.badCheckEvery, 4);
-    } else if (check == "drop5") {
-        QCOMPARE(f.dropEvery, 5);
-    } else if (check == "percent25seed99") {
-        QCOMPARE(f.dropPercent, 25);
-        QCOMPARE(f.seed, std::uint32_t{99});
-    } else if (check == "duplicateLate300") {
-        QVERIFY(f.duplicate);
-        QCOMPARE(f.lateMs, 300);
-    } else if (check == "echo") {
-        QVERIFY(f.echoMismatchOnce);
-    } else if (check == "protected40") {
-        QVERIFY(f.readProtected);
-        QCOMPARE(f.imageVersion, std::uint8_t{40});
-    } else if (check == "noLineTime") {
-        QVERIFY(!f.lineTime);
-    } else if (check == "linkVerbose") {
-        QCOMPARE(o.linkPath, std::string("/tmp/x y"));
-        QVERIFY(o.verbose);
-    } else if (check == "engine") {
-        QCOMPARE(o.programmingCount, std::uint16_t{7});
-        QVERIFY(o.input1 && o.input2 && o.engineStopped && o.pickupNegative);
-    } else if (check == "help") {
-        QVERIFY(o.help);
-        const std::string help = SimOptions::helpText();
-        for (const char* option : {"--link", "--no-answer", "--bad-check", "--drop ", "--drop-percent", "--seed",
-                                   "--duplicate", "--late", "--echo-mismatch-once", "--read-protected",
-                                   "--image-version", "--line-time", "--no-line-time", "--verbose"})
-            QVERIFY2(help.find(option) != std::string::npos, option);
-    } else {
-        QFAIL("unknown check");
-    }
+    QVERIFY(f.noAnswer && f.duplicate && f.echoMismatchOnce && f.readProtected && !f.lineTime);
+    QCOMPARE(f.badCheckEvery, 4);
+    QCOMPARE(f.dropEvery, 5);
+    QCOMPARE(f.dropPercent, 25);
+    QCOMPARE(f.seed, std::uint32_t{99});
+    QCOMPARE(f.lateMs, 300);
+    QCOMPARE(f.imageVersion, std::uint8_t{40});
+    QCOMPARE(o.linkPath, std::string("/tmp/x y"));
+    QCOMPARE(o.programmingCount, std::uint16_t{7});
+    QVERIFY(o.verbose && o.help && o.input1 && o.input2 && o.engineStopped && o.pickupNegative);
+
+    const std::string help = SimOptions::helpText();
+    for (const char* option :
+         {"--link", "--no-answer", "--bad-check", "--drop ", "--drop-percent", "--seed", "--duplicate", "--late",
+          "--echo-mismatch-once", "--read-protected", "--image-version", "--line-time", "--no-line-time", "--verbose"})
+        QVERIFY2(help.find(option) != std::string::npos, option);
 }
 
 void TestUnitSim::optionErrors_data() {
