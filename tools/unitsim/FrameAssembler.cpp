@@ -1,8 +1,8 @@
 #include "FrameAssembler.h"
 
-#include "SimFrame.h"
-
 #include <algorithm>
+
+#include "SimFrame.h"
 
 void FrameAssembler::push(std::span<const std::uint8_t> bytes, std::int64_t nowUs) {
     if (bytes.empty()) return;

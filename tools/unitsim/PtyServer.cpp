@@ -2,11 +2,11 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <sys/ioctl.h>
 #include <algorithm>
 #include <array>
 #include <cerrno>
