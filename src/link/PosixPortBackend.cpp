@@ -22,6 +22,7 @@ bool PosixPortBackend::open(const QString& device) {
     if (fd < 0) return false;
 
     auto fail = [fd] {
+        ::ioctl(fd, TIOCNXCL);
         ::close(fd);
         return false;
     };
@@ -48,6 +49,8 @@ bool PosixPortBackend::open(const QString& device) {
     // works all the same.
     int lines = TIOCM_DTR | TIOCM_RTS;
     ::ioctl(fd, TIOCMBIS, &lines);
+    // Start clean, as a freshly opened port does: nothing left over from an earlier session.
+    ::tcflush(fd, TCIFLUSH);
 
     saved_ = saved;
     fd_ = fd;
@@ -58,6 +61,9 @@ void PosixPortBackend::close() {
     if (fd_ < 0) return;
     // The device may be gone already; putting the old settings back then fails harmlessly.
     ::tcsetattr(fd_, TCSANOW, &saved_);
+    // The exclusive flag outlives the descriptor on some devices (pseudo-terminals): clear it,
+    // or an ordinary user could not open the port again.
+    ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
     fd_ = -1;
 }

@@ -370,11 +370,30 @@ void TestSerial::realPort() {
     QCOMPARE(receiver.received.size(), 2);
     QCOMPARE(receiver.received[1], answerBytes + answerBytes);
 
+    // A frame left unread when the port closes is not served to the next session.
+    QVERIFY(pty.send(answerBytes));
+    QThread::msleep(50);
     link.closePort();
     QVERIFY(!link.isOpen());
+#ifdef TIOCGEXCL
+    if (!qtBackend) {
+        // The exclusive flag goes with the port, or an ordinary user could not reopen it.
+        const int probe = ::open(pty.slave().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(probe >= 0);
+        int exclusive = -1;
+        QCOMPARE(::ioctl(probe, TIOCGEXCL, &exclusive), 0);
+        QCOMPARE(exclusive, 0);
+        ::close(probe);
+    }
+#endif
     link.openPort();
     QVERIFY(link.isOpen());
     QCOMPARE(sink.failures, 0);
+    if (!qtBackend) {
+        const int before = receiver.received.size();
+        for (int i = 0; i < 5; ++i) link.readWaiting();
+        QCOMPARE(receiver.received.size(), before);
+    }
 }
 
 void TestSerial::realPortUnplug_data() {
