@@ -24,7 +24,8 @@ bool TokenReader::next() {
         pushedBack_ = false;
         return true;
     }
-    token_.clear();
+    // truncate keeps the reserved buffer; clear() would free it and cost an allocation per token.
+    token_.truncate(0);
     overlong_ = false;
 
     // Skip the separators before the token.
