@@ -6,6 +6,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -20,17 +23,28 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSet>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "files/AppSettings.h"
+#include "files/ConfigPaths.h"
+#include "files/IniFile.h"
+#include "files/ParameterFile.h"
+#include "files/TestMarker.h"
+#include "files/WorkingImageFile.h"
 #include "i18n/WindowTexts.h"
 #include "link/Telemetry.h"
 #include "ui/Artwork.h"
 #include "ui/EditorBindings.h"
+#include "ui/FileDialogs.h"
+#include "ui/Manual.h"
+#include "ui/Printout.h"
 #include "ui/RadioGroup.h"
+#include "ui/TFormAbout.h"
 #include "ui/UpDown.h"
 
 namespace {
@@ -91,7 +105,10 @@ QFrame* makePanel(QWidget* parent) {
 }  // namespace
 
 TFormHlav::TFormHlav(std::unique_ptr<PortBackend> backend, QWidget* parent)
-    : QMainWindow(parent), link_(std::make_unique<SerialLink>(std::move(backend))) {
+    : QMainWindow(parent),
+      link_(std::make_unique<SerialLink>(std::move(backend))),
+      fileDialogs_(std::make_unique<SystemFileDialogs>()),
+      documentOpener_(std::make_unique<DesktopDocumentOpener>()) {
     setObjectName("TFormHlav");
     exchange_ = std::make_unique<DeviceExchange>(set_, headerTexts_, *link_, texts_, *this);
     link_->setReceiver(exchange_.get());
@@ -109,13 +126,46 @@ TFormHlav::TFormHlav(std::unique_ptr<PortBackend> backend, QWidget* parent)
     connect(timer1_, &QTimer::timeout, this, &TFormHlav::Timer1Timer);
 }
 
-void TFormHlav::FormCreate() {
-    // The set is the default one until the start-up code loads the settings here.
+void TFormHlav::FormCreate(const QStringList& arguments) {
+    // The control tables and the hint routing to the status bar exist since construction.
     link_->setPortNumber(1);
-    set_.validate();
-    buildMessageTexts(
-        texts_, PlaceholderHook{[this] { return !labelSpojeni_->isHidden(); },
-                                [this](PlaceholderLabel label, const QString& text) { setPlaceholder(label, text); }});
+    set_.setKeyingType(0);
+    set_.setDefaults();
+    centreOnScreen();
+
+    // Settings, then the working image; a missing file or key keeps what is set already.
+    AppSettings settings = currentSettings();
+    settings.width = kDesignWidth;
+    settings.height = kDesignHeight;
+    settings.language = static_cast<std::uint8_t>(LanguageId::English);
+    IniFile ini;
+    ini.load(ConfigPaths::settingsFile());
+    settings.load(ini);
+    applyStoredGeometry(settings);
+    setFileLabel(settings.file);
+    currentFileName_ = settings.iniDir;
+    setIgnAll(settings.allChecked);
+    for (int n = 1; n <= AppSettings::kPorts; ++n) {
+        const QString& device = settings.portDevices[static_cast<std::size_t>(n - 1)];
+        if (!device.isEmpty()) {
+            link_->mapping().setExplicit(n, device);
+        }
+    }
+    WorkingImageFile::load(ConfigPaths::workingImageFile(), set_);
+
+    std::uint8_t language = settings.language;
+    if (!arguments.isEmpty()) {
+        const QByteArray word = arguments.first().toUtf8();
+        if (const auto chosen = languageFromArgument(std::string_view(word.constData(), word.size()))) {
+            language = static_cast<std::uint8_t>(*chosen);
+        }
+    }
+    std::uint8_t port = settings.comPort;
+    set_.validate(AppRanges{&language, &port});
+    setCurrentLanguage(static_cast<LanguageId>(language));
+    link_->setPortNumber(port);
+
+    rebuildMessageTexts();
     refreshWindow();
     link_->openPort();
     tickComMenu(link_->portNumber());
@@ -123,9 +173,87 @@ void TFormHlav::FormCreate() {
     refreshWindow();
     labelHlaseni_->hide();
     cGauge_->hide();
-    setTestMode(false);
+    setTestMode(TestMarker::check(ConfigPaths::markerFile()));
     updateLayout();
+
+    if (about_ == nullptr) {
+        about_ = new TFormAbout(this);
+    }
     timer1_->start();
+}
+
+void TFormHlav::FormClose() {
+    timer1_->stop();
+    link_->closePort();
+    readBackFromWindow();
+    set_.validate();
+    // The file is read again so that whatever else it holds now ([PORTS], comments) stays.
+    // Failures leave the previous files as they were and are not reported.
+    IniFile ini;
+    ini.load(ConfigPaths::settingsFile());
+    currentSettings().save(ini);
+    ini.save(ConfigPaths::settingsFile());
+    WorkingImageFile::save(ConfigPaths::workingImageFile(), set_);
+}
+
+AppSettings TFormHlav::currentSettings() const {
+    AppSettings settings;
+    // A maximised window is stored with the geometry it returns to; the position is that of
+    // the frame, as move() takes it.
+    const QRect normal = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    const QPoint frameOffset = geometry().topLeft() - pos();
+    settings.left = normal.left() - frameOffset.x();
+    settings.top = normal.top() - frameOffset.y();
+    settings.width = normal.width();
+    settings.height = normal.height();
+    settings.comPort = link_->portNumber();
+    settings.language = static_cast<std::uint8_t>(currentLanguage());
+    settings.file = fileLabel();
+    settings.iniDir = currentFileName_;
+    settings.allChecked = ignAll();
+    return settings;
+}
+
+void TFormHlav::centreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect area = screen->geometry();
+    // Signed division rounds toward zero, so a window wider than the screen starts left of it.
+    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+}
+
+void TFormHlav::applyStoredGeometry(const AppSettings& settings) {
+    // Taken as stored, except what would leave the window unusable: a size that is not
+    // positive or absurdly large keeps the design size, and a rectangle with no part on any
+    // screen keeps the centred position.
+    QRect desktop;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        desktop |= screen->geometry();
+    }
+    const int maxWidth = std::max(kDesignWidth, 4 * desktop.width());
+    const int maxHeight = std::max(kDesignHeight, 4 * desktop.height());
+    const bool sizeUsable =
+        settings.width > 0 && settings.height > 0 && settings.width <= maxWidth && settings.height <= maxHeight;
+    const QSize size = sizeUsable ? QSize(settings.width, settings.height) : QSize(kDesignWidth, kDesignHeight);
+    const QRect stored(QPoint(settings.left, settings.top), size);
+    bool onScreen = QGuiApplication::screens().isEmpty();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        onScreen = onScreen || screen->geometry().intersects(stored);
+    }
+    resize(size);
+    if (onScreen) {
+        move(stored.topLeft());
+    } else {
+        centreOnScreen();
+    }
+}
+
+void TFormHlav::rebuildMessageTexts() {
+    buildMessageTexts(
+        texts_, PlaceholderHook{[this] { return !labelSpojeni_->isHidden(); },
+                                [this](PlaceholderLabel label, const QString& text) { setPlaceholder(label, text); }});
 }
 
 TFormHlav::~TFormHlav() {
@@ -668,9 +796,7 @@ void TFormHlav::applyWindowTexts() {
         applyText(QString::fromUtf8(row.target), static_cast<int>(row.kind), row.item, row.textFor(language),
                   row.itemsFor(language));
     }
-    buildMessageTexts(
-        texts_, PlaceholderHook{[this] { return !labelSpojeni_->isHidden(); },
-                                [this](PlaceholderLabel label, const QString& text) { setPlaceholder(label, text); }});
+    rebuildMessageTexts();
 }
 
 void TFormHlav::applyText(const QString& target, int kindValue, int item, const QString& text,
@@ -1012,12 +1138,7 @@ void TFormHlav::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFormHlav::closeEvent(QCloseEvent* event) {
-    // Closing is never refused. The settings and the working image are written by the
-    // start-up/shut-down code, which runs here once it exists.
-    timer1_->stop();
-    link_->closePort();
-    readBackFromWindow();
-    set_.validate();
+    FormClose();
     event->accept();
 }
 
@@ -1041,27 +1162,117 @@ void TFormHlav::MenuReadClick() {
 }
 
 void TFormHlav::MenuOpenClick() {
-    // To be filled by the parameter-file commands (open a *.ign file).
+    const QString chosen = fileDialogs_->getOpenFileName(this, currentFileName_);
+    if (!chosen.isEmpty()) {
+        const QFileInfo info(chosen);
+        QFile file(chosen);
+        // Only a plain file: a device or a pipe chosen under "All Files" could block or never end.
+        if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+            showMessageBox(texts_.fileOpenError);
+        } else if (ParameterFile::read(file, set_)) {
+            applyEdit();
+            setFileLabel(info.absoluteFilePath());
+            currentFileName_ = info.absoluteFilePath();
+        } else {
+            showMessageBox(texts_.fileVersionMismatch);
+        }
+    }
+    hideMessage();
 }
 
 void TFormHlav::MenuSaveClick() {
-    // To be filled by the parameter-file commands (save to a *.ign file).
+    const QString chosen = fileDialogs_->getSaveFileName(this, currentFileName_);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    const QString path = QFileInfo(chosen).absoluteFilePath();
+    // The file receives the validated set the window shows, but the window takes it over only
+    // once the whole file is in place: a failed save leaves the set, the window and the old
+    // file as they were.
+    const ParameterSet before = set_;
+    readBackFromWindow();
+    set_.validate();
+    const ParameterSet toSave = set_;
+    set_ = before;
+    if (!ParameterFile::save(path, toSave)) {
+        showMessageBox(texts_.fileOpenError);
+        return;
+    }
+    set_ = toSave;
+    refreshWindow();
+    setFileLabel(path);
+    currentFileName_ = path;
 }
 
 void TFormHlav::MenuNewClick() {
-    // To be filled by the parameter-file commands (confirm, then load the default set).
+    if (fileDialogs_->confirm(this, texts_.defaultQuestion) != FileDialogs::Answer::Yes) {
+        return;
+    }
+    set_.setDefaults();
+    applyEdit();
+    hideMessage();
+    setFileLabel(QString());
 }
 
-void TFormHlav::SpeedButtonPrintClick() {
-    // To be filled by the printout (print the window in print view).
+void TFormHlav::SpeedButtonPrintClick() { printWindow(); }
+
+void TFormHlav::printWindow() {
+    const QString stamp = printStampText(texts_, QDateTime::currentDateTime());
+    labelHlaseni_->setText(stamp);
+    setMessageBackground(QColor(Qt::white));
+    labelHlaseni_->show();
+    labelSpojeni_->hide();
+    exchange_->setMessageCountdown(ExchangeTiming::kMessageLifetime);
+    cGauge_->hide();
+    printView_ = true;
+    radioGroupInput1_->setFocus();
+    updateLayout();
+
+    // The hidden controls keep their room, but the main window's own layout changes with the
+    // status bar gone; settle it before the picture is taken.
+    if (central_->layout() != nullptr) {
+        central_->layout()->activate();
+    }
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+    if (!printTarget_) {
+        printTarget_ = std::make_unique<SystemPrintTarget>();
+    }
+    QString error;
+    const bool printed = printImage(grabClientArea(this), *printTarget_, &error);
+
+    printView_ = false;
+    updateLayout();
+    setMessageBackground(QColor());
+    // Shown once the window is back to normal, so the print view never waits on the box.
+    if (!printed) {
+        showMessageBox(error);
+    }
 }
 
 void TFormHlav::MenuContensClick() {
-    // To be filled by the help commands (open the manual of the current language).
+    openManual(this, texts_, *documentOpener_, [this](QWidget*, const QString& text) { showMessageBox(text); });
 }
 
 void TFormHlav::MenuAboutClick() {
-    // To be filled by the help commands (show the About window).
+    if (about_ != nullptr) {
+        about_->showAbout();
+    }
+}
+
+void TFormHlav::setFileDialogs(std::unique_ptr<FileDialogs> dialogs) {
+    if (dialogs) {
+        fileDialogs_ = std::move(dialogs);
+    }
+}
+
+void TFormHlav::setPrintTarget(std::unique_ptr<PrintTarget> target) { printTarget_ = std::move(target); }
+
+void TFormHlav::setDocumentOpener(std::unique_ptr<DocumentOpener> opener) {
+    if (opener) {
+        documentOpener_ = std::move(opener);
+    }
 }
 
 void TFormHlav::MenuExitClick() { close(); }

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QHash>
 #include <QMainWindow>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -16,6 +17,9 @@
 #include "model/ParameterImage.h"
 #include "model/ParameterSet.h"
 
+class DocumentOpener;
+class FileDialogs;
+class PrintTarget;
 class QAction;
 class QActionGroup;
 class QCheckBox;
@@ -31,7 +35,9 @@ class QStatusBar;
 class QTimer;
 class QToolButton;
 class RadioGroup;
+class TFormAbout;
 class UpDown;
+struct AppSettings;
 
 // The operator window: menus, toolbar, the parameter editor bound to the set, the live
 // values, the message line and the status bar. It owns the parameter set, the serial link
@@ -49,10 +55,32 @@ public:
     explicit TFormHlav(std::unique_ptr<PortBackend> backend = makeSystemPortBackend(), QWidget* parent = nullptr);
     ~TFormHlav() override;
 
-    // The start-up sequence: texts, first refresh, port, COM tick, window texts, layout,
-    // then Timer1 runs. Separate from construction so that what must be in place before the
-    // port opens (port mapping, message-box handler, settings) can be set first.
-    void FormCreate();
+    // The start-up sequence: defaults, centring, settings and working image, the language
+    // word of the command line, validate, texts, first refresh, port, COM tick, window
+    // texts, refresh, test mode, layout; then the About window is made and Timer1 runs.
+    // Separate from construction so that what must be in place before the port opens (port
+    // mapping, message-box handler, dialogs) can be set first. arguments are the
+    // command-line arguments after the program name; only the first one is looked at.
+    void FormCreate(const QStringList& arguments = {});
+
+    // The shut-down sequence of the close event: port closed, window read back and
+    // validated, settings and working image written. Closing is never refused.
+    void FormClose();
+
+    // The settings as the window would store them now (geometry, port, language, file
+    // names, the "All" box).
+    AppSettings currentSettings() const;
+
+    // What the commands ask the operator, where prints go and how the manual is opened;
+    // the defaults are the real dialogs, the default printer and the desktop.
+    void setFileDialogs(std::unique_ptr<FileDialogs> dialogs);
+    void setPrintTarget(std::unique_ptr<PrintTarget> target);
+    void setDocumentOpener(std::unique_ptr<DocumentOpener> opener);
+    // Made once at the end of start-up; null before.
+    TFormAbout* aboutForm() const { return about_; }
+
+    // Prints the window in print view on one page, with the date-and-time stamp.
+    void printWindow();
 
     // What the window owns.
     ParameterSet& parameterSet() { return set_; }
@@ -183,6 +211,9 @@ private:
     void startCommand(void (DeviceExchange::*start)());
     void defaultMessageBox(const QString& text);
     bool formKeyPress(QKeyEvent* event);
+    void centreOnScreen();
+    void applyStoredGeometry(const AppSettings& settings);
+    void rebuildMessageTexts();
 
     // What the window owns; the exchange holds references to the set, texts and link.
     ParameterSet set_;
@@ -198,6 +229,10 @@ private:
     QString currentFileName_;
     int busy_ = 0;  // inside a refresh: focus changes caused by hiding or disabling are not edits
     MessageBoxHandler messageBoxHandler_;
+    std::unique_ptr<FileDialogs> fileDialogs_;
+    std::unique_ptr<PrintTarget> printTarget_;
+    std::unique_ptr<DocumentOpener> documentOpener_;
+    TFormAbout* about_ = nullptr;
     QHash<const QWidget*, QColor> colours_;
     int colourChanges_ = 0;
 

@@ -16,7 +16,9 @@
 #include <QToolButton>
 #include <memory>
 
+#include "FakeDialogs.h"
 #include "FakePort.h"
+#include "TempConfig.h"
 #include "i18n/Language.h"
 #include "i18n/WindowTexts.h"
 #include "link/LinkFrame.h"
@@ -77,15 +79,22 @@ private:
         return found;
     }
 
+    std::unique_ptr<TempConfig> config_;
     std::unique_ptr<TFormHlav> window_;
     FakePort* port_ = nullptr;
 };
 
 void TestTexts::init() {
+    config_ = std::make_unique<TempConfig>();
+    QVERIFY(config_->isValid());
     setCurrentLanguage(LanguageId::English);
     auto port = std::make_unique<FakePort>();
     port_ = port.get();
     window_ = std::make_unique<TFormHlav>(std::move(port));
+    // No modal dialog, printer or desktop viewer may block a test.
+    window_->setFileDialogs(std::make_unique<FakeDialogs>());
+    window_->setDocumentOpener(std::make_unique<RecordingOpener>());
+    window_->setPrintTarget(std::make_unique<FailingPrintTarget>("no printer in this test"));
     window_->setMessageBoxHandler([](const QString& text) { qWarning("message box: %s", qPrintable(text)); });
     window_->serialLink().mapping().setExplicit(1, "fake-1");
     window_->FormCreate();
@@ -97,6 +106,7 @@ void TestTexts::init() {
 
 void TestTexts::cleanup() {
     window_.reset();
+    config_.reset();
     setCurrentLanguage(LanguageId::English);
 }
 

@@ -18,7 +18,9 @@
 #include <QToolButton>
 #include <memory>
 
+#include "FakeDialogs.h"
 #include "FakePort.h"
+#include "TempConfig.h"
 #include "i18n/Language.h"
 #include "link/LinkFrame.h"
 #include "ui/RadioGroup.h"
@@ -164,17 +166,24 @@ private:
         QCOMPARE(window_->exchange().mode(), ExchangeMode::Idle);
     }
 
+    std::unique_ptr<TempConfig> config_;
     std::unique_ptr<TFormHlav> window_;
     FakePort* port_ = nullptr;
     QStringList boxes_;
 };
 
 void TestWindow::init() {
+    config_ = std::make_unique<TempConfig>();
+    QVERIFY(config_->isValid());
     setCurrentLanguage(LanguageId::English);
     boxes_.clear();
     auto port = std::make_unique<FakePort>();
     port_ = port.get();
     window_ = std::make_unique<TFormHlav>(std::move(port));
+    // No modal dialog, printer or desktop viewer may block a test.
+    window_->setFileDialogs(std::make_unique<FakeDialogs>());
+    window_->setDocumentOpener(std::make_unique<RecordingOpener>());
+    window_->setPrintTarget(std::make_unique<FailingPrintTarget>("no printer in this test"));
     window_->setMessageBoxHandler([this](const QString& text) { boxes_.append(text); });
     for (int n = 1; n <= PortMapping::kPorts; ++n) {
         window_->serialLink().mapping().setExplicit(n, QString("fake-%1").arg(n));
@@ -189,6 +198,7 @@ void TestWindow::init() {
 
 void TestWindow::cleanup() {
     window_.reset();
+    config_.reset();
     QLocale::setDefault(QLocale::c());
 }
 
