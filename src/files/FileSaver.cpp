@@ -17,6 +17,11 @@ bool FileSaver::save(const QString& path, const Writer& writer) {
         file.cancelWriting();
         return false;
     }
-    // commit() also fails when any write before it failed.
+    // commit() alone misses a short write of the buffered rest (a full disk takes part of it
+    // without an error): the explicit flush reports it, and then the old file stays.
+    if (!file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }

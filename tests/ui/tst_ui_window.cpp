@@ -691,8 +691,8 @@ void TestWindow::shortcutsReachTheirCommands() {
 void TestWindow::toolbarButtonsRunCommands() {
     const QList<std::pair<const char*, const char*>> pairs = {
         {"SpeedButton6", "MenuNew"}, {"SpeedButton5", "MenuOpen"}, {"SpeedButton7", "MenuSave"}};
-    // The picture buttons run the same slots as their menu items; nothing is done yet, so
-    // the observable part is that the window stays as it was.
+    // The picture buttons run the same slots as their menu items; the fake dialogs cancel
+    // them, so the window stays as it was.
     for (const auto& [button, action] : pairs) {
         Q_UNUSED(action);
         QTest::mouseClick(child<QToolButton>(button), Qt::LeftButton);
