@@ -7,16 +7,21 @@
 #include <QTimer>
 #include <memory>
 
+#include "FakeDialogs.h"
 #include "FakePort.h"
+#include "TempConfig.h"
 #include "link/Telemetry.h"
 #include "ui/TFormHlav.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    // The operator's own settings are neither read nor written.
+    TempConfig config;
     auto port = std::make_unique<FakePort>();
     TFormHlav window(std::move(port));
     window.serialLink().mapping().setExplicit(1, "fake");
+    window.setFileDialogs(std::make_unique<FakeDialogs>());
     window.FormCreate();
     window.timer1()->stop();
     window.show();
@@ -74,5 +79,12 @@ int main(int argc, char* argv[]) {
     window.updateLayout();
     window.setTestMode(true);
     save("window-testmode.png");
+    window.setTestMode(false);
+
+    // The printout of the German window as a PDF page.
+    window.setConnectionLabelVisible(true);
+    window.setPrintTarget(std::make_unique<PdfPrintTarget>(QDir(dir).filePath("printout.pdf")));
+    window.printWindow();
+    save("window-after-print.png");
     return 0;
 }
