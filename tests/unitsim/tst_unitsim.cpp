@@ -1,5 +1,6 @@
 #include <QtTest>
 #include <algorithm>
+#include <bit>
 #include <vector>
 
 #include "EngineModel.h"
@@ -71,6 +72,64 @@ Bytes someBlock() {
 
 std::span<const std::uint8_t, 50> asBlock(const Bytes& b) { return std::span<const std::uint8_t, 50>(b.data(), 50); }
 
+// Every piece the unit puts on the line for one request, with its time after the request.
+struct Piece {
+    std::int64_t atUs;
+    Bytes bytes;
+    bool operator==(const Piece&) const = default;
+};
+
+std::vector<Piece> piecesFor(UnitSimulator& unit, const Bytes& request) {
+    const std::int64_t t0 = unit.nowUs();
+    unit.receive(request);
+    std::vector<Piece> pieces;
+    while (const auto due = unit.nextDueUs()) {
+        unit.advanceTo(*due);
+        pieces.push_back({*due - t0, unit.takeOutput()});
+    }
+    // The next request comes well after the line has gone quiet.
+    unit.advance(100);
+    return pieces;
+}
+
+Bytes joined(const std::vector<Piece>& pieces) {
+    Bytes all;
+    for (const Piece& p : pieces) all.insert(all.end(), p.bytes.begin(), p.bytes.end());
+    return all;
+}
+
+int bitsDiffering(const Bytes& a, const Bytes& b) {
+    int n = 0;
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+        n += std::popcount(static_cast<unsigned>(a[i] ^ b[i]));
+    return n;
+}
+
+// A block that differs from the one before in a few bytes, so that each request is told apart.
+Bytes numberedBlock(int n) {
+    Bytes b = someBlock();
+    b[57 - 50] = static_cast<std::uint8_t>(n);
+    b[58 - 50] = static_cast<std::uint8_t>(n >> 8);
+    return b;
+}
+
+// What happened to each of a run of program requests under the given faults.
+struct RunRecord {
+    std::vector<std::vector<Piece>> answers;
+    std::vector<Bytes> stored;  // the unit's block after each request
+    bool operator==(const RunRecord&) const = default;
+};
+
+RunRecord runRequests(const UnitFaults& faults, int count, std::uint8_t command = 0x01) {
+    UnitSimulator unit(faults);
+    RunRecord r;
+    for (int n = 0; n < count; ++n) {
+        r.answers.push_back(piecesFor(unit, frameOf(command, numberedBlock(n))));
+        r.stored.emplace_back(unit.parameterBlock().begin(), unit.parameterBlock().end());
+    }
+    return r;
+}
+
 }  // namespace
 
 class TestUnitSim : public QObject {
@@ -91,6 +150,16 @@ private slots:
     void faultRandomDrop();
     void faultDuplicateLateNoAnswer();
     void faultEchoMismatchOnce();
+    void lossyLoss();
+    void lossyFlips();
+    void lossyRequestFlips();
+    void lossyDuplicateAndLate();
+    void lossySplit_data();
+    void lossySplit();
+    void lossyJunk();
+    void lossyProfiles();
+    void lossyOptions();
+    void describeState();
     void programmingCount();
     void telemetryFrameLayout();
     void telemetrySweep();
@@ -449,6 +518,372 @@ void TestUnitSim::faultEchoMismatchOnce() {
     QCOMPARE(Bytes(unit.parameterBlock().begin(), unit.parameterBlock().end()), block);
     QCOMPARE(ask(unit, frameOf(0x01, block)), frameOf(0x81, block));
     QCOMPARE(ask(unit, frameOf(0x01, block)), frameOf(0x81, block));
+}
+
+void TestUnitSim::lossyLoss() {
+    UnitFaults faults = instant();
+    faults.lossPpm = 300'000;
+    faults.seed = 11;
+    const int count = 400;
+    const RunRecord r = runRequests(faults, count);
+    QCOMPARE(runRequests(faults, count), r);  // a seed repeats the run
+    int requestLost = 0;
+    int answerLost = 0;
+    Bytes before = defaultBlock();
+    for (int n = 0; n < count; ++n) {
+        const Bytes sent = numberedBlock(n);
+        if (r.answers[n].empty()) {
+            // Either the unit never saw the block, or it stored it and the answer was lost.
+            if (r.stored[n] == before)
+                ++requestLost;
+            else if (r.stored[n] == sent)
+                ++answerLost;
+            else
+                QFAIL("the unit stored a block that was not sent");
+        } else {
+            QCOMPARE(joined(r.answers[n]), frameOf(0x81, sent));
+            QCOMPARE(r.stored[n], sent);
+        }
+        before = r.stored[n];
+    }
+    // About 15 % each; far outside that the draw would be broken.
+    QVERIFY2(requestLost > 30 && requestLost < 90, qPrintable(QString::number(requestLost)));
+    QVERIFY2(answerLost > 30 && answerLost < 90, qPrintable(QString::number(answerLost)));
+
+    UnitSimulator unit(faults);
+    for (int n = 0; n < count; ++n) piecesFor(unit, frameOf(0x01, numberedBlock(n)));
+    QCOMPARE(unit.faultCounts().requestsLost, std::uint64_t(requestLost));
+    QCOMPARE(unit.faultCounts().answersLostOnLine, std::uint64_t(answerLost));
+    QCOMPARE(unit.answersLost(), std::uint64_t(answerLost));
+    QCOMPARE(unit.framesReceived(), std::uint64_t(count - requestLost));
+    QCOMPARE(unit.programmingCount(), std::uint16_t(count - requestLost));
+
+    faults.seed = 12;
+    QVERIFY(runRequests(faults, count) != r);
+    faults.lossPpm = UnitFaults::kPpm;
+    for (const auto& a : runRequests(faults, 50).answers) QVERIFY(a.empty());
+}
+
+void TestUnitSim::lossyFlips() {
+    UnitFaults faults = instant();
+    faults.flipPpm = UnitFaults::kPpm;  // every answer
+    faults.seed = 5;
+    const int count = 800;
+    UnitSimulator unit(faults);
+    int single = 0;
+    int doubleSeen = 0;
+    int doubleUnseen = 0;
+    for (int n = 0; n < count; ++n) {
+        const Bytes sent = numberedBlock(n);
+        const Bytes out = joined(piecesFor(unit, frameOf(0x01, sent)));
+        QCOMPARE(out.size(), std::size_t{52});
+        // The unit stored what arrived; only the answer was hit.
+        QCOMPARE(Bytes(unit.parameterBlock().begin(), unit.parameterBlock().end()), sent);
+        const Bytes truth = frameOf(0x81, sent);
+        const int bits = bitsDiffering(out, truth);
+        QVERIFY2(bits == 1 || bits == 2, qPrintable(QString::number(bits)));
+        if (bits == 1) {
+            QVERIFY(!xorIsFF(out));
+            ++single;
+        } else if (xorIsFF(out)) {
+            // A flip the check byte misses: the same bit of two different bytes.
+            std::vector<std::size_t> hit;
+            for (std::size_t i = 0; i < 52; ++i)
+                if (out[i] != truth[i]) hit.push_back(i);
+            QCOMPARE(hit.size(), std::size_t{2});
+            QCOMPARE(out[hit[0]] ^ truth[hit[0]], out[hit[1]] ^ truth[hit[1]]);
+            ++doubleUnseen;
+        } else {
+            ++doubleSeen;
+        }
+    }
+    QCOMPARE(unit.faultCounts().answersFlipped, std::uint64_t(count));
+    QCOMPARE(unit.faultCounts().answersFlippedUnseen, std::uint64_t(doubleUnseen));
+    // Half single, half double; of the double, a little over half unseen (1/2 + 1/2 * 1/8).
+    QVERIFY2(single > 320 && single < 480, qPrintable(QString::number(single)));
+    QVERIFY2(doubleUnseen > 170 && doubleUnseen < 280, qPrintable(QString::number(doubleUnseen)));
+    QVERIFY(doubleSeen > 100);
+
+    // At 10 % about one answer in ten is touched, and the rest go out intact.
+    faults.flipPpm = 100'000;
+    UnitSimulator some(faults);
+    int touched = 0;
+    for (int n = 0; n < 500; ++n) touched += ask(some, frameOf(0x41)) != frameOf(0xC1, defaultBlock());
+    QCOMPARE(some.faultCounts().answersFlipped, std::uint64_t(touched));
+    QVERIFY2(touched > 25 && touched < 80, qPrintable(QString::number(touched)));
+}
+
+void TestUnitSim::lossyRequestFlips() {
+    UnitFaults faults = instant();
+    faults.flipRequestsPpm = UnitFaults::kPpm;
+    faults.seed = 9;
+    const int count = 600;
+    UnitSimulator unit(faults);
+    int ignored = 0;
+    int takenCorrupted = 0;
+    Bytes before = defaultBlock();
+    for (int n = 0; n < count; ++n) {
+        const Bytes sent = numberedBlock(n);
+        const Bytes out = joined(piecesFor(unit, frameOf(0x01, sent)));
+        const Bytes stored(unit.parameterBlock().begin(), unit.parameterBlock().end());
+        if (out.empty()) {
+            // The unit saw the damage (or no command it knows) and kept its block.
+            QCOMPARE(stored, before);
+            ++ignored;
+        } else {
+            // An unseen flip: the unit took in a block that differs from the one sent in the
+            // same bit of two bytes of the frame, and answers as for any request it received.
+            QVERIFY(xorIsFF(out));
+            if (out[0] == 0x81) {
+                QCOMPARE(payloadOf(out), stored);
+                // Two bits of the payload, or one when the other flip hit the check byte.
+                const int bits = bitsDiffering(stored, sent);
+                QVERIFY2(bits == 1 || bits == 2, qPrintable(QString::number(bits)));
+            } else {
+                QVERIFY2(out[0] == 0xC1, qPrintable(QString::number(out[0], 16)));  // bit 6 hit with another byte
+            }
+            ++takenCorrupted;
+        }
+        before = stored;
+    }
+    QCOMPARE(unit.faultCounts().requestsFlipped, std::uint64_t(count));
+    QCOMPARE(unit.badFrames() + unit.framesReceived(), std::uint64_t(count));
+    QVERIFY(unit.faultCounts().requestsFlippedUnseen >= std::uint64_t(takenCorrupted));
+    QVERIFY2(takenCorrupted > 100 && takenCorrupted < 250, qPrintable(QString::number(takenCorrupted)));
+    QVERIFY(ignored > 300);
+}
+
+void TestUnitSim::lossyDuplicateAndLate() {
+    {
+        UnitFaults faults = instant();
+        faults.dupPpm = 250'000;
+        faults.seed = 3;
+        const RunRecord r = runRequests(faults, 400, 0x41);
+        int twice = 0;
+        for (const auto& pieces : r.answers) {
+            const Bytes out = joined(pieces);
+            if (out.size() == 104) {
+                QCOMPARE(Bytes(out.begin(), out.begin() + 52), frameOf(0xC1, defaultBlock()));
+                QCOMPARE(Bytes(out.begin() + 52, out.end()), frameOf(0xC1, defaultBlock()));
+                ++twice;
+            } else {
+                QCOMPARE(out, frameOf(0xC1, defaultBlock()));
+            }
+        }
+        QVERIFY2(twice > 60 && twice < 140, qPrintable(QString::number(twice)));
+        QCOMPARE(runRequests(faults, 400, 0x41), r);
+    }
+    {
+        UnitFaults faults;  // line time modelled: an answer is due after two frame times
+        faults.lateRandomPpm = 500'000;
+        faults.lateRandomMaxMs = 40;
+        faults.seed = 4;
+        UnitSimulator unit(faults);
+        int late = 0;
+        std::int64_t longest = 0;
+        for (int n = 0; n < 300; ++n) {
+            const auto pieces = piecesFor(unit, frameOf(0x30));
+            QCOMPARE(pieces.size(), std::size_t{1});
+            const std::int64_t extra = pieces[0].atUs - 2 * UnitSimulator::kFrameTimeUs;
+            QVERIFY(extra == 0 || (extra >= 1000 && extra <= 40'000 && extra % 1000 == 0));
+            late += extra > 0;
+            longest = std::max(longest, extra);
+        }
+        QCOMPARE(unit.faultCounts().answersLate, std::uint64_t(late));
+        QVERIFY2(late > 110 && late < 190, qPrintable(QString::number(late)));
+        QVERIFY(longest > 30'000);
+    }
+}
+
+void TestUnitSim::lossySplit_data() {
+    QTest::addColumn<bool>("lineTime");
+    QTest::newRow("line time modelled") << true;
+    QTest::newRow("instant answers") << false;
+}
+
+void TestUnitSim::lossySplit() {
+    QFETCH(bool, lineTime);
+    UnitFaults faults;
+    faults.lineTime = lineTime;
+    faults.split = true;
+    faults.seed = 21;
+    UnitSimulator unit(faults);
+    const std::int64_t F = UnitSimulator::kFrameTimeUs;
+    std::size_t mostPieces = 0;
+    for (int n = 0; n < 50; ++n) {
+        const Bytes sent = numberedBlock(n);
+        const auto pieces = piecesFor(unit, frameOf(0x01, sent));
+        QCOMPARE(joined(pieces), frameOf(0x81, sent));
+        QVERIFY(pieces.size() >= 52 / FaultPlan::kMaxPiece);
+        mostPieces = std::max(mostPieces, pieces.size());
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            QVERIFY(!pieces[i].bytes.empty() && pieces[i].bytes.size() <= std::size_t(FaultPlan::kMaxPiece));
+            if (i > 0) QVERIFY(pieces[i].atUs > pieces[i - 1].atUs);  // each piece a write of its own
+        }
+        if (lineTime) {
+            // The last byte arrives when the whole frame would have, the first ones earlier.
+            QCOMPARE(pieces.back().atUs, 2 * F);
+            QVERIFY(pieces.front().atUs > F && pieces.front().atUs < 2 * F);
+        } else {
+            QCOMPARE(pieces.front().atUs, std::int64_t{0});
+            QCOMPARE(pieces.back().atUs, FaultPlan::kSplitGapUs * std::int64_t(pieces.size() - 1));
+        }
+    }
+    QVERIFY(mostPieces > 10);
+    QCOMPARE(unit.faultCounts().answersSplit, std::uint64_t{50});
+
+    // A duplicated answer goes out in pieces again, after the first copy.
+    faults.duplicate = true;
+    UnitSimulator twice(faults);
+    const auto pieces = piecesFor(twice, frameOf(0x41));
+    const Bytes out = joined(pieces);
+    QCOMPARE(out.size(), std::size_t{104});
+    QCOMPARE(Bytes(out.begin() + 52, out.end()), frameOf(0xC1, defaultBlock()));
+}
+
+void TestUnitSim::lossyJunk() {
+    UnitFaults faults;
+    faults.junkPpm = 500'000;
+    faults.seed = 8;
+    UnitSimulator unit(faults);
+    const std::int64_t F = UnitSimulator::kFrameTimeUs;
+    int withJunk = 0;
+    for (int n = 0; n < 200; ++n) {
+        const auto pieces = piecesFor(unit, frameOf(0x41));
+        const Bytes out = joined(pieces);
+        const Bytes answer = frameOf(0xC1, defaultBlock());
+        QVERIFY(out.size() >= 52 && out.size() <= 52 + std::size_t(FaultPlan::kMaxJunk));
+        // The answer itself is intact, behind the junk.
+        QCOMPARE(Bytes(out.end() - 52, out.end()), answer);
+        const auto junk = static_cast<std::int64_t>(out.size() - 52);
+        if (junk > 0) {
+            ++withJunk;
+            QCOMPARE(pieces.size(), std::size_t{2});
+            QCOMPARE(pieces[0].bytes.size(), std::size_t(junk));
+            // The junk holds the line: the answer comes that many byte times later.
+            QCOMPARE(pieces[0].atUs, 2 * F);
+            QCOMPARE(pieces[1].atUs, 2 * F + junk * FaultPlan::kByteTimeUs);
+        } else {
+            QCOMPARE(pieces.size(), std::size_t{1});
+            QCOMPARE(pieces[0].atUs, 2 * F);
+        }
+    }
+    QCOMPARE(unit.faultCounts().junkBursts, std::uint64_t(withJunk));
+    QVERIFY2(withJunk > 70 && withJunk < 130, qPrintable(QString::number(withJunk)));
+}
+
+void TestUnitSim::lossyProfiles() {
+    UnitFaults five;
+    QVERIFY(SimOptions::applyProfile("loss5", five));
+    UnitFaults twenty;
+    QVERIFY(SimOptions::applyProfile("loss20", twenty));
+    auto disturbed = [](const UnitFaults& f) {
+        return f.lossPpm + f.flipPpm + f.flipRequestsPpm + f.dupPpm + f.lateRandomPpm + f.junkPpm;
+    };
+    QCOMPARE(disturbed(five), 50'000);
+    QCOMPARE(disturbed(twenty), 200'000);
+    QVERIFY(five.split && twenty.split);
+    QCOMPARE(five.lateRandomMaxMs, SimOptions::kProfileLateMaxMs);
+    UnitFaults clean = twenty;
+    QVERIFY(SimOptions::applyProfile("clean", clean));
+    QCOMPARE(disturbed(clean), 0);
+    QVERIFY(!clean.split);
+    QVERIFY(!SimOptions::applyProfile("loss50", clean));
+
+    // A profile run repeats with its seed, and about the named share of exchanges is hit.
+    auto run = [](UnitFaults f, std::uint32_t seed) {
+        f.seed = seed;
+        f.lineTime = false;
+        UnitSimulator unit(f);
+        std::vector<Bytes> outs;
+        int hit = 0;
+        for (int n = 0; n < 2000; ++n) {
+            const Bytes sent = numberedBlock(n);
+            const Bytes out = joined(piecesFor(unit, frameOf(0x01, sent)));
+            const Bytes stored(unit.parameterBlock().begin(), unit.parameterBlock().end());
+            hit += out != frameOf(0x81, sent) || stored != sent;
+            outs.push_back(out);
+        }
+        return std::pair(outs, hit);
+    };
+    const auto a = run(twenty, 1);
+    QCOMPARE(run(twenty, 1).first, a.first);
+    QVERIFY(run(twenty, 2).first != a.first);
+    // Late answers are not counted here (they still came); the rest is about 18 %.
+    QVERIFY2(a.second > 260 && a.second < 460, qPrintable(QString::number(a.second)));
+    const auto b = run(five, 1);
+    QVERIFY2(b.second > 50 && b.second < 140, qPrintable(QString::number(b.second)));
+
+    // Each fault draws on its own: adding junk leaves the pattern of the losses as it was.
+    UnitFaults lossOnly = instant();
+    lossOnly.lossPpm = 200'000;
+    UnitFaults lossAndJunk = lossOnly;
+    lossAndJunk.junkPpm = 300'000;
+    const RunRecord x = runRequests(lossOnly, 300);
+    const RunRecord y = runRequests(lossAndJunk, 300);
+    QCOMPARE(y.stored, x.stored);
+    for (std::size_t n = 0; n < x.answers.size(); ++n) QCOMPARE(x.answers[n].empty(), y.answers[n].empty());
+}
+
+void TestUnitSim::lossyOptions() {
+    const SimOptions o =
+        SimOptions::parse({"--profile", "loss5", "--loss", "2.5", "--flip=0.25", "--flip-requests", "1", "--dup", "3",
+                           "--late-random", "4", "150", "--junk", "100", "--control"});
+    QVERIFY2(o.error.empty(), o.error.c_str());
+    QCOMPARE(o.faults.lossPpm, 25'000);
+    QCOMPARE(o.faults.flipPpm, 2'500);
+    QCOMPARE(o.faults.flipRequestsPpm, 10'000);
+    QCOMPARE(o.faults.dupPpm, 30'000);
+    QCOMPARE(o.faults.lateRandomPpm, 40'000);
+    QCOMPARE(o.faults.lateRandomMaxMs, 150);
+    QCOMPARE(o.faults.junkPpm, UnitFaults::kPpm);
+    QVERIFY(o.faults.split);  // from the profile
+    QVERIFY(o.control);
+
+    const SimOptions inlinePair = SimOptions::parse({"--late-random=0.5,300", "--split"});
+    QVERIFY2(inlinePair.error.empty(), inlinePair.error.c_str());
+    QCOMPARE(inlinePair.faults.lateRandomPpm, 5'000);
+    QCOMPARE(inlinePair.faults.lateRandomMaxMs, 300);
+    QVERIFY(inlinePair.faults.split);
+
+    const std::pair<std::vector<std::string>, std::string> bad[] = {
+        {{"--loss", "101"}, "--loss needs a percentage 0..100, not \"101\""},
+        {{"--loss", "100.0001"}, "--loss needs a percentage 0..100, not \"100.0001\""},
+        {{"--flip", "0.12345"}, "--flip needs a percentage 0..100, not \"0.12345\""},
+        {{"--dup", "5."}, "--dup needs a percentage 0..100, not \"5.\""},
+        {{"--junk", "-1"}, "--junk needs a percentage 0..100, not \"-1\""},
+        {{"--late-random", "5"}, "--late-random needs a percentage 0..100 and milliseconds 1..60000"},
+        {{"--late-random", "5", "0"}, "--late-random needs a percentage 0..100 and milliseconds 1..60000, not \"5 0\""},
+        {{"--late-random=5"}, "--late-random needs a percentage 0..100 and milliseconds 1..60000"},
+        {{"--profile", "loss7"}, "--profile needs clean, loss5 or loss20, not \"loss7\""},
+        {{"--split=1"}, "--split takes no value"},
+    };
+    for (const auto& [args, error] : bad) QCOMPARE(SimOptions::parse(args).error, error);
+
+    const std::string help = SimOptions::helpText();
+    for (const char* option : {"--loss P", "--flip P", "--flip-requests P", "--dup P", "--late-random P MS", "--split",
+                               "--junk P", "--profile NAME", "loss5", "loss20", "--control", "state"})
+        QVERIFY2(help.find(option) != std::string::npos, option);
+}
+
+void TestUnitSim::describeState() {
+    UnitFaults faults = instant();
+    faults.flipPpm = UnitFaults::kPpm;
+    UnitSimulator unit(faults);
+    unit.setProgrammingCount(7);
+    const Bytes block = someBlock();
+    ask(unit, frameOf(0x01, block));
+    const QString line = QString::fromStdString(unit.describeState());
+    const QStringList words = line.split(QLatin1Char(' '));
+    QString hex;
+    for (std::uint8_t b : block) hex += QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+    QCOMPARE(words.value(0), QStringLiteral("block=") + hex);
+    QVERIFY(words.contains(QStringLiteral("programmings=8")));
+    QVERIFY(words.contains(QStringLiteral("received=1")));
+    QVERIFY(words.contains(QStringLiteral("answers=1")));
+    QVERIFY(words.contains(QStringLiteral("answers-flipped=1")));
+    QVERIFY(words.contains(QStringLiteral("requests-lost=0")));
+    for (const QString& w : words) QVERIFY2(w.count(QLatin1Char('=')) == 1, qPrintable(w));
 }
 
 void TestUnitSim::programmingCount() {

@@ -116,20 +116,60 @@ void PtyServer::flushOutput() {
     }
 }
 
-int PtyServer::run(const volatile std::sig_atomic_t& stop) {
+void PtyServer::setControl(int fd, ControlHandler handler) {
+    control_ = fd;
+    onControl_ = std::move(handler);
+}
+
+bool PtyServer::takeInput() {
     std::array<std::uint8_t, 4096> buffer{};
-    std::int64_t lastInputUs = 0;
-    bool abandoned = false;
+    bool any = false;
+    for (;;) {
+        const ssize_t n = ::read(master_, buffer.data(), buffer.size());
+        if (n > 0) {
+            const std::int64_t now = elapsedUs();
+            unit_.advanceTo(now);
+            unit_.receive(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
+            lastInputUs_ = now;
+            abandoned_ = false;
+            any = true;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) pause(kRetryMs);  // EIO while the slave side is between owners
+        return any;
+    }
+}
+
+bool PtyServer::serveControl() {
+    std::array<char, 1024> buffer{};
+    const ssize_t n = ::read(control_, buffer.data(), buffer.size());
+    if (n < 0) return errno == EINTR || errno == EAGAIN;
+    if (n == 0) return false;  // whoever controlled us is gone
+    controlLine_.append(buffer.data(), static_cast<std::size_t>(n));
+    for (std::size_t end; (end = controlLine_.find('\n')) != std::string::npos;) {
+        std::string line = controlLine_.substr(0, end);
+        controlLine_.erase(0, end + 1);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        takeInput();
+        if (!onControl_(line)) return false;
+    }
+    return true;
+}
+
+int PtyServer::run(const volatile std::sig_atomic_t& stop) {
     const std::int64_t abandonedUs = std::chrono::duration_cast<std::chrono::microseconds>(kAbandonedAfter).count();
+    lastInputUs_ = 0;
+    abandoned_ = false;
     while (!stop) {
-        std::int64_t now = elapsedUs();
+        const std::int64_t now = elapsedUs();
         unit_.advanceTo(now);
         const std::vector<std::uint8_t> out = unit_.takeOutput();
         transmit_.insert(transmit_.end(), out.begin(), out.end());
         flushOutput();
 
-        if (!abandoned && now - lastInputUs > abandonedUs) {
-            abandoned = true;
+        if (!abandoned_ && now - lastInputUs_ > abandonedUs) {
+            abandoned_ = true;
             ::tcflush(slave_, TCIFLUSH);
         }
         // A pseudo-terminal keeps its exclusive mode after the tool that set it has closed
@@ -142,28 +182,24 @@ int PtyServer::run(const volatile std::sig_atomic_t& stop) {
             const std::int64_t untilDue = std::max<std::int64_t>(0, (*due - now + 999) / 1000);
             waitMs = static_cast<int>(std::min<std::int64_t>(waitMs, untilDue));
         }
-        pollfd pfd{master_, static_cast<short>(POLLIN | (transmit_.empty() ? 0 : POLLOUT)), 0};
-        const int ready = ::poll(&pfd, 1, waitMs);
+        std::array<pollfd, 2> fds{};
+        fds[0] = pollfd{master_, static_cast<short>(POLLIN | (transmit_.empty() ? 0 : POLLOUT)), 0};
+        fds[1] = pollfd{control_, POLLIN, 0};
+        const nfds_t count = control_ >= 0 ? 2 : 1;
+        const int ready = ::poll(fds.data(), count, waitMs);
         if (ready < 0) {
             if (errno == EINTR) continue;
             return 1;
         }
         if (ready == 0) continue;
-        if (pfd.revents & POLLIN) {
-            const ssize_t n = ::read(master_, buffer.data(), buffer.size());
-            if (n > 0) {
-                now = elapsedUs();
-                unit_.advanceTo(now);
-                unit_.receive(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
-                lastInputUs = now;
-                abandoned = false;
-            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
-                pause(kRetryMs);  // EIO while the slave side is between owners
-            }
-        } else if (pfd.revents & (POLLHUP | POLLERR)) {
+        const short revents = fds[0].revents;
+        if (revents & POLLIN)
+            takeInput();
+        else if (revents & (POLLHUP | POLLERR))
             pause(kRetryMs);
-        }
-        if (pfd.revents & POLLNVAL) return 1;
+        if (revents & POLLNVAL) return 1;
+        if (count > 1 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) && !serveControl()) return 0;
+        if (count > 1 && (fds[1].revents & POLLNVAL)) return 1;
     }
     return 0;
 }

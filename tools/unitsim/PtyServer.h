@@ -3,6 +3,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,13 @@ public:
     // Removes the link if it still points at our device.
     void removeLink();
 
+    // Commands, one a line, arrive on fd (standard input). Before each line is handed over,
+    // every request already waiting on the pseudo-terminal is taken in, so the command sees
+    // the unit after all of them. The handler returns false to end the run; the end of the
+    // input ends it too.
+    using ControlHandler = std::function<bool(const std::string& line)>;
+    void setControl(int fd, ControlHandler handler);
+
     // Serves until stop becomes nonzero (set by a signal handler). Returns 0, or 1 when the
     // pseudo-terminal failed for good.
     int run(const volatile std::sig_atomic_t& stop);
@@ -38,6 +46,10 @@ public:
 private:
     std::int64_t elapsedUs() const;
     void flushOutput();
+    // Reads what the master side holds into the unit; false when nothing was there.
+    bool takeInput();
+    // Reads the control input and runs its whole lines; false when the run should end.
+    bool serveControl();
 
     UnitSimulator& unit_;
     int master_ = -1;
@@ -45,5 +57,10 @@ private:
     std::string slavePath_;
     std::string linkPath_;
     std::vector<std::uint8_t> transmit_;
+    int control_ = -1;
+    ControlHandler onControl_;
+    std::string controlLine_;
+    std::int64_t lastInputUs_ = 0;
+    bool abandoned_ = false;
     std::chrono::steady_clock::time_point start_;
 };

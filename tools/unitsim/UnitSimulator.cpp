@@ -1,6 +1,7 @@
 #include "UnitSimulator.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "SimFrame.h"
 #include "model/ParameterSet.h"
@@ -56,7 +57,18 @@ void UnitSimulator::receive(std::span<const std::uint8_t> bytes) {
     while (const auto frame = assembler_.next()) handleFrame(*frame);
 }
 
-void UnitSimulator::handleFrame(const LinkFrame& request) {
+void UnitSimulator::handleFrame(const LinkFrame& sent) {
+    LinkFrame request = sent;
+    if (plan_.takeRequest(request) == FaultPlan::RequestFate::Lost) {
+        log(LogEvent::LostOnLine, sent);
+        return;
+    }
+    // Bits flipped on the way: the unit's own check decides, as for any frame it receives.
+    if (!unitFrameValid(request)) {
+        ++corruptedRequests_;
+        log(LogEvent::BadFrame, request);
+        return;
+    }
     ++framesReceived_;
     log(LogEvent::Received, request);
     if (const auto answer = answerFor(request)) queue(request, *answer);
@@ -178,6 +190,36 @@ LinkFrame UnitSimulator::telemetryFrame() const {
     frame[TelemetryByte::pickupSignal] = s.pickupSignal;
     unitSeal(frame);
     return frame;
+}
+
+std::string UnitSimulator::describeState() const {
+    std::string line = "block=";
+    char hex[3];
+    for (std::uint8_t byte : parameters_) {
+        std::snprintf(hex, sizeof hex, "%02X", byte);
+        line += hex;
+    }
+    const FaultCounts& c = plan_.counts();
+    const std::pair<const char*, std::uint64_t> values[] = {
+        {"programmings", programmingCount_},
+        {"received", framesReceived_},
+        {"bad", badFrames()},
+        {"skipped", skippedBytes()},
+        {"answers", answers_},
+        {"lost", answersLost_},
+        {"requests-lost", c.requestsLost},
+        {"requests-flipped", c.requestsFlipped},
+        {"requests-flipped-unseen", c.requestsFlippedUnseen},
+        {"answers-lost-on-line", c.answersLostOnLine},
+        {"answers-flipped", c.answersFlipped},
+        {"answers-flipped-unseen", c.answersFlippedUnseen},
+        {"answers-duplicated", c.answersDuplicated},
+        {"answers-late", c.answersLate},
+        {"answers-split", c.answersSplit},
+        {"junk-bursts", c.junkBursts},
+    };
+    for (const auto& [name, value] : values) line += " " + std::string(name) + "=" + std::to_string(value);
+    return line;
 }
 
 void UnitSimulator::log(LogEvent event, std::span<const std::uint8_t> bytes) const {

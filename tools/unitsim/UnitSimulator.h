@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "EngineModel.h"
@@ -38,6 +39,7 @@ public:
         BadFrame,    // a request frame with a wrong check byte: no answer
         Unanswered,  // a request the faults kept from going out (bytes: the answer that was lost)
         Sent,        // answer bytes handed to the line
+        LostOnLine,  // a request the line lost before the unit saw it
     };
     using Log = std::function<void(LogEvent, std::int64_t nowUs, std::span<const std::uint8_t>)>;
 
@@ -72,9 +74,14 @@ public:
 
     // Diagnostics, also reported as Test1..Test4 of the telemetry.
     std::uint64_t framesReceived() const { return framesReceived_; }
-    std::uint64_t badFrames() const { return assembler_.badFrames(); }
+    std::uint64_t badFrames() const { return assembler_.badFrames() + corruptedRequests_; }
     std::uint64_t skippedBytes() const { return assembler_.skippedBytes(); }
     std::uint64_t answersLost() const { return answersLost_; }
+    const FaultCounts& faultCounts() const { return plan_.counts(); }
+
+    // One line of "name=value" words: the stored parameter block in hex, the programming
+    // count and every counter. The unit's state for whoever checks it from outside.
+    std::string describeState() const;
 
 private:
     void handleFrame(const LinkFrame& request);
@@ -93,6 +100,7 @@ private:
     std::uint64_t answers_ = 0;
     std::uint64_t framesReceived_ = 0;
     std::uint64_t answersLost_ = 0;
+    std::uint64_t corruptedRequests_ = 0;
     std::vector<OutgoingChunk> output_;  // ordered by due time
     Log log_;
 };

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -34,6 +36,8 @@ const char* eventName(UnitSimulator::LogEvent event) {
             return "lost   ";
         case UnitSimulator::LogEvent::Sent:
             return "tx     ";
+        case UnitSimulator::LogEvent::LostOnLine:
+            return "rx lost";
     }
     return "?      ";
 }
@@ -87,6 +91,17 @@ int main(int argc, char** argv) {
     }
     std::printf("%s\n", server.slavePath().c_str());
     std::fflush(stdout);
+    if (options.control) {
+        server.setControl(STDIN_FILENO, [&unit](const std::string& line) {
+            if (line == "quit") return false;
+            if (line == "state")
+                std::printf("state %s\n", unit.describeState().c_str());
+            else if (!line.empty())
+                std::printf("error unknown command \"%s\"\n", line.c_str());
+            std::fflush(stdout);
+            return true;
+        });
+    }
 
     const int status = server.run(stopRequested);
     server.removeLink();
