@@ -237,14 +237,18 @@ void TFormHlav::applyStoredGeometry(const AppSettings& settings) {
     const bool sizeUsable =
         settings.width > 0 && settings.height > 0 && settings.width <= maxWidth && settings.height <= maxHeight;
     const QSize size = sizeUsable ? QSize(settings.width, settings.height) : QSize(kDesignWidth, kDesignHeight);
-    const QRect stored(QPoint(settings.left, settings.top), size);
+    // In 64 bits: a stored position near the end of the int range must not overflow the edges.
+    const qint64 left = settings.left;
+    const qint64 top = settings.top;
     bool onScreen = QGuiApplication::screens().isEmpty();
     for (const QScreen* screen : QGuiApplication::screens()) {
-        onScreen = onScreen || screen->geometry().intersects(stored);
+        const QRect area = screen->geometry();
+        onScreen = onScreen || (left < qint64(area.left()) + area.width() && left + size.width() > area.left() &&
+                                top < qint64(area.top()) + area.height() && top + size.height() > area.top());
     }
     resize(size);
     if (onScreen) {
-        move(stored.topLeft());
+        move(settings.left, settings.top);
     } else {
         centreOnScreen();
     }

@@ -482,31 +482,44 @@ void TestStartup::interruptedWritesKeepOldFiles() {
 }
 
 void TestStartup::storedGeometry_data() {
-    QTest::addColumn<QRect>("stored");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
     QTest::addColumn<bool>("keepPosition");
     QTest::addColumn<QSize>("size");
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QTest::newRow("on screen") << QRect(40, 30, 900, 830) << true << QSize(900, 830);
-    QTest::newRow("partly off to the left") << QRect(-600, 10, 823, 805) << true << QSize(823, 805);
-    QTest::newRow("centred as a first start")
-        << QRect(centred(QSize(823, 805)), QSize(823, 805)) << true << QSize(823, 805);
-    QTest::newRow("far off") << QRect(-5000, -4000, 823, 805) << false << QSize(823, 805);
-    QTest::newRow("just past the right edge") << QRect(screen.right() + 1, 0, 823, 805) << false << QSize(823, 805);
-    QTest::newRow("no size") << QRect(QPoint(50, 60), QSize(0, -40)) << true << QSize(823, 805);
-    QTest::newRow("absurd size") << QRect(QPoint(50, 60), QSize(100000, 2000000)) << true << QSize(823, 805);
+    const QPoint first = centred(QSize(823, 805));
+    QTest::newRow("on screen") << 40 << 30 << 900 << 830 << true << QSize(900, 830);
+    QTest::newRow("partly off to the left") << -600 << 10 << 823 << 805 << true << QSize(823, 805);
+    QTest::newRow("centred as a first start") << first.x() << first.y() << 823 << 805 << true << QSize(823, 805);
+    QTest::newRow("far off") << -5000 << -4000 << 823 << 805 << false << QSize(823, 805);
+    QTest::newRow("just past the right edge") << screen.right() + 1 << 0 << 823 << 805 << false << QSize(823, 805);
+    QTest::newRow("at the end of the int range") << 2147483000 << 2147483000 << 823 << 805 << false << QSize(823, 805);
+    QTest::newRow("at the start of the int range")
+        << -2147483647 - 1 << -2147483647 - 1 << 823 << 805 << false << QSize(823, 805);
+    QTest::newRow("no size") << 50 << 60 << 0 << -40 << true << QSize(823, 805);
+    QTest::newRow("absurd size") << 50 << 60 << 100000 << 2000000 << true << QSize(823, 805);
 }
 
 void TestStartup::storedGeometry() {
-    QFETCH(QRect, stored);
+    QFETCH(int, left);
+    QFETCH(int, top);
+    QFETCH(int, width);
+    QFETCH(int, height);
     QFETCH(bool, keepPosition);
     QFETCH(QSize, size);
-    QVERIFY(writeFile(settingsPath(), "[FORM_HLAV]\r\nLeft=" + QByteArray::number(stored.x()) +
-                                          "\r\nTop=" + QByteArray::number(stored.y()) +
-                                          "\r\nHeight=" + QByteArray::number(stored.height()) +
-                                          "\r\nWidth=" + QByteArray::number(stored.width()) + "\r\n"));
+    QVERIFY(writeFile(settingsPath(), "[FORM_HLAV]\r\nLeft=" + QByteArray::number(left) + "\r\nTop=" +
+                                          QByteArray::number(top) + "\r\nHeight=" + QByteArray::number(height) +
+                                          "\r\nWidth=" + QByteArray::number(width) + "\r\n"));
     start();
     QCOMPARE(window_->size(), size);
-    QCOMPARE(window_->pos(), keepPosition ? stored.topLeft() : centred(size));
+    QCOMPARE(window_->pos(), keepPosition ? QPoint(left, top) : centred(size));
+    // Stored again as shown.
+    const QPoint at = window_->pos();
+    closeWindow();
+    QCOMPARE(stored("Left"), QString::number(at.x()));
+    QCOMPARE(stored("Width"), QString::number(size.width()));
 }
 
 void TestStartup::hostileFilesStillStart() {
