@@ -12,6 +12,14 @@
 #include <QFile>
 #include <cerrno>
 
+namespace {
+
+// The errors of a device that has gone: a USB adapter pulled out, a pseudo-terminal whose
+// other side has closed. The kernel hangs the terminal up and every later call fails.
+bool deviceGone(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
+
+}  // namespace
+
 PosixPortBackend::~PosixPortBackend() { close(); }
 
 bool PosixPortBackend::open(const QString& device) {
@@ -71,8 +79,11 @@ void PosixPortBackend::close() {
 std::int64_t PosixPortBackend::bytesWaiting() {
     if (fd_ < 0) return 0;
     int waiting = 0;
-    if (::ioctl(fd_, FIONREAD, &waiting) != 0 || waiting < 0) return 0;
-    return waiting;
+    if (::ioctl(fd_, FIONREAD, &waiting) != 0) {
+        if (deviceGone(errno)) releaseDeadDevice();
+        return 0;
+    }
+    return waiting < 0 ? 0 : waiting;
 }
 
 std::int64_t PosixPortBackend::read(std::uint8_t* buffer, std::int64_t max) {
@@ -82,6 +93,7 @@ std::int64_t PosixPortBackend::read(std::uint8_t* buffer, std::int64_t max) {
         if (got >= 0) return got;
         if (errno == EINTR) continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+        if (deviceGone(errno)) releaseDeadDevice();
         return -1;
     }
 }
@@ -98,20 +110,37 @@ std::int64_t PosixPortBackend::write(const std::uint8_t* data, std::int64_t size
             continue;
         }
         if (put < 0 && errno == EINTR) continue;
-        if (put < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return written > 0 ? written : -1;
+        if (put < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            if (deviceGone(errno)) releaseDeadDevice();
+            break;
+        }
         const qint64 left = kWriteBoundMs - clock.elapsed();
         if (left <= 0) break;
         pollfd p{fd_, POLLOUT, 0};
         if (::poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR) break;
-        if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) break;
+        if (p.revents & POLLHUP) {
+            releaseDeadDevice();
+            break;
+        }
+        if (p.revents & (POLLERR | POLLNVAL)) break;
     }
     return written > 0 ? written : -1;
 }
 
 void PosixPortBackend::drain() {
     if (fd_ < 0) return;
-    while (::tcdrain(fd_) != 0 && errno == EINTR) {
+    while (::tcdrain(fd_) != 0) {
+        if (errno == EINTR) continue;
+        if (deviceGone(errno)) releaseDeadDevice();
+        return;
     }
+}
+
+void PosixPortBackend::releaseDeadDevice() {
+    // Holding the descriptor of a vanished device keeps its name taken: a USB adapter
+    // plugged in again would come back under another one. Let it go; the port stays closed
+    // until the operator chooses it again.
+    close();
 }
 
 #endif

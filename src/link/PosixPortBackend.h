@@ -11,6 +11,8 @@
 // The real port on POSIX systems, straight on the file descriptor. readWaiting asks the
 // driver with FIONREAD and reads with read(2): it sees exactly what the OS holds whether or
 // not an event loop runs, nothing is buffered in between, and nothing is allocated.
+// A device that disappears (hang-up) is closed at the first call that notices it, so that
+// nothing keeps it; the port then reports itself closed.
 class PosixPortBackend : public PortBackend {
 public:
     // Upper bound for one write to be accepted; the line takes about 9 ms for a frame, so
@@ -31,6 +33,8 @@ public:
     void drain() override;
 
 private:
+    void releaseDeadDevice();
+
     int fd_ = -1;
     termios saved_{};
 };

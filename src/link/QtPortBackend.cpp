@@ -8,6 +8,13 @@
 #include <windows.h>
 #endif
 
+void QtPortBackend::releaseIfGone() {
+    // The device has disappeared (unplugged): let it go, so that it can come back under its
+    // name, and report the port closed until the operator chooses it again.
+    if (port_.isOpen() && port_.error() == QSerialPort::ResourceError) port_.close();
+    port_.clearError();
+}
+
 bool QtPortBackend::open(const QString& device) {
     close();
     port_.setPortName(device);
@@ -45,8 +52,8 @@ std::int64_t QtPortBackend::bytesWaiting() {
     for (int i = 0; i < 4 && port_.waitForReadyRead(0); ++i) {
     }
     // A zero wait that finds nothing counts as a timeout error; errors are not reported.
-    port_.clearError();
-    return port_.bytesAvailable();
+    releaseIfGone();
+    return port_.isOpen() ? port_.bytesAvailable() : 0;
 }
 
 std::int64_t QtPortBackend::read(std::uint8_t* buffer, std::int64_t max) {
@@ -57,17 +64,21 @@ std::int64_t QtPortBackend::read(std::uint8_t* buffer, std::int64_t max) {
 std::int64_t QtPortBackend::write(const std::uint8_t* data, std::int64_t size) {
     if (!port_.isOpen()) return -1;
     const qint64 put = port_.write(reinterpret_cast<const char*>(data), size);
-    if (put < 0) return -1;
+    if (put < 0) {
+        releaseIfGone();
+        return -1;
+    }
     // Without an event loop the bytes leave the port's buffer only here.
     port_.waitForBytesWritten(kWriteBoundMs);
-    port_.clearError();
+    releaseIfGone();
     return put;
 }
 
 void QtPortBackend::drain() {
     if (!port_.isOpen()) return;
     if (port_.bytesToWrite() > 0) port_.waitForBytesWritten(kWriteBoundMs);
-    port_.clearError();
+    releaseIfGone();
+    if (!port_.isOpen()) return;
 #ifdef Q_OS_UNIX
     ::tcdrain(static_cast<int>(port_.handle()));
 #endif

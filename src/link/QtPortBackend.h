@@ -21,5 +21,7 @@ public:
     void drain() override;
 
 private:
+    void releaseIfGone();
+
     QSerialPort port_;
 };
