@@ -11,6 +11,7 @@ LinkRig::LinkRig(const QString& device, int tickMs)
       tickMs(tickMs) {
     setCurrentLanguage(LanguageId::English);
     buildMessageTexts(texts);
+    link.setErrorSink(this);
     link.mapping().setExplicit(1, device);
     link.setPortNumber(1);
     link.openPort();

@@ -15,7 +15,7 @@
 // port backend, timed) on COM1 mapped to the given device, and the real exchange, ticked on
 // a real-time schedule. It notes when the exchange took a valid frame, when the connection
 // label came up, when each step of a command was first sent and how long the longest tick took.
-class LinkRig {
+class LinkRig : public LinkErrorSink {
 public:
     LinkRig(const QString& device, int tickMs);
 
@@ -24,6 +24,9 @@ public:
     int run(int maxTicks, const std::function<bool()>& done);
     // Starts the tick schedule afresh (after the test spent time elsewhere).
     void restartSchedule();
+
+    // "Com opening error!" would be shown.
+    void portOpenFailed() override { ++openFailures; }
 
     bool idle() const { return exchange.mode() == ExchangeMode::Idle; }
     bool idleWith(const QString& text) const { return idle() && view.lastText() == text; }
@@ -44,6 +47,7 @@ public:
     DeviceExchange exchange;
 
     int tickMs;
+    int openFailures = 0;
     long ticks = 0;
     long lastValidFrameTick = -1;
     long connectionShownTick = -1;
