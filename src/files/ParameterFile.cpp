@@ -52,10 +52,11 @@ void appendField(QByteArray& out, int value) {
     out.append(buf, n);
 }
 
+// Appended in place: a temporary per key cost two allocations each, 26 per file.
 void appendKey(QByteArray& out, const char* key, int width) {
-    const QByteArray k(key);
-    out.append(k);
-    out.append(QByteArray(width - k.size(), ' '));
+    const qsizetype length = qstrlen(key);
+    out.append(key, length);
+    if (width > length) out.append(width - length, ' ');
 }
 
 int fileNumber(Scale scale, std::uint8_t code) {
