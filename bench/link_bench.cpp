@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "AllocationCounter.h"
 #include "i18n/Language.h"
 #include "i18n/MessageTexts.h"
 #include "link/DeviceExchange.h"
@@ -95,9 +96,20 @@ struct Setup {
     }
 };
 
+// Heap allocations per iteration, as a counter beside the time.
+void countAllocations(benchmark::State& state, std::int64_t before) {
+    state.counters["allocs"] = benchmark::Counter(static_cast<double>(AllocationCounter::total() - before),
+                                                  benchmark::Counter::kAvgIterations);
+}
+
+// Every sixth tick polls and the tick after it decodes the answer, so the average covers the
+// whole idle cycle.
 void BM_IdleTick(benchmark::State& state) {
     Setup s;
+    for (int i = 0; i < 12; ++i) s.exchange.onTimerTick();
+    const std::int64_t before = AllocationCounter::total();
     for (auto _ : state) s.exchange.onTimerTick();
+    countAllocations(state, before);
     benchmark::DoNotOptimize(s.view.calls);
 }
 BENCHMARK(BM_IdleTick);
@@ -106,10 +118,12 @@ void BM_DecodeTelemetry(benchmark::State& state) {
     ParameterSet set;
     const LinkFrame frame = telemetryFrame();
     TelemetryValues values;
+    const std::int64_t before = AllocationCounter::total();
     for (auto _ : state) {
         benchmark::DoNotOptimize(decodeTelemetry(frame, set, values));
         benchmark::ClobberMemory();
     }
+    countAllocations(state, before);
 }
 BENCHMARK(BM_DecodeTelemetry);
 
@@ -117,10 +131,12 @@ BENCHMARK(BM_DecodeTelemetry);
 void BM_BlockAnswerVerifyOk(benchmark::State& state) {
     Setup s;
     const LinkFrame answer = sealed(0xC1, s.set.block(kParameterBlock));
+    const std::int64_t before = AllocationCounter::total();
     for (auto _ : state) {
         s.exchange.startVerify();
         s.exchange.dispatchReceived(answer);
     }
+    countAllocations(state, before);
     if (s.exchange.mode() != ExchangeMode::Idle) state.SkipWithError("verify did not complete");
 }
 BENCHMARK(BM_BlockAnswerVerifyOk);
@@ -137,7 +153,9 @@ void BM_BlockAnswerEchoMismatch(benchmark::State& state) {
     s.exchange.startProgram();
     s.exchange.dispatchReceived(sealed(0x80, unitHeader));
     const LinkFrame answer = sealed(0x81, echo);
+    const std::int64_t before = AllocationCounter::total();
     for (auto _ : state) s.exchange.dispatchReceived(answer);
+    countAllocations(state, before);
     if (s.exchange.commandByte() != kProgramParametersCommand) state.SkipWithError("not waiting for the echo");
 }
 BENCHMARK(BM_BlockAnswerEchoMismatch);
