@@ -192,8 +192,9 @@ void TestSoak::soak() {
     QCOMPARE(hangs, 0L);
     QCOMPARE(windowChanged, 0L);
     QVERIFY2(rate >= required, qPrintable(figure));
-    // The line really was lossy.
-    QVERIFY(c.value(QStringLiteral("answers-lost-on-line")) + c.value(QStringLiteral("requests-lost")) > 0);
+    // The line really was lossy (a handful of cycles may pass untouched).
+    if (cycles >= 20)
+        QVERIFY(c.value(QStringLiteral("answers-lost-on-line")) + c.value(QStringLiteral("requests-lost")) > 0);
 }
 
 int main(int argc, char** argv) {
