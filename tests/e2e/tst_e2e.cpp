@@ -175,6 +175,7 @@ private slots:
     void simulatorKilledMidCommand_data();
     void simulatorKilledMidCommand();
     void linkFollowsDevice();
+    void controlChannel();
 };
 
 void TestEndToEnd::helpAndBadOptions() {
@@ -185,6 +186,9 @@ void TestEndToEnd::helpAndBadOptions() {
     const QByteArray text = help.readAllStandardOutput();
     QVERIFY(text.startsWith("Usage: velmor-unit-sim"));
     QVERIFY(text.contains("--drop-percent"));
+    for (const char* option :
+         {"--loss P", "--flip P", "--split", "--junk P", "--late-random P MS", "--profile NAME", "--control"})
+        QVERIFY2(text.contains(option), option);
 
     QProcess bad;
     bad.start(QStringLiteral(VELMOR_UNIT_SIM_PATH), {QStringLiteral("--late"), QStringLiteral("soon")});
@@ -397,6 +401,51 @@ void TestEndToEnd::linkFollowsDevice() {
     QCOMPARE(sim.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(sim.process.exitCode(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+}
+
+// The control channel answers "state" with what the unit stores, after every request that
+// reached it before the command, and the simulator ends when its input ends.
+void TestEndToEnd::controlChannel() {
+    SimProcess sim;
+    QVERIFY(sim.start({QStringLiteral("--control"), QStringLiteral("--no-line-time")}));
+    auto ask = [&sim](const QByteArray& command) {
+        sim.process.write(command + '\n');
+        sim.process.waitForBytesWritten(kExitTimeoutMs);
+        QElapsedTimer clock;
+        clock.start();
+        while (!sim.process.canReadLine() && clock.elapsed() < kExitTimeoutMs) sim.process.waitForReadyRead(100);
+        return sim.process.readLine().trimmed();
+    };
+    auto blockHex = [](std::span<const std::uint8_t> block) {
+        return QByteArray(reinterpret_cast<const char*>(block.data()), 50).toHex().toUpper();
+    };
+    const QByteArray first = ask("state");
+    QVERIFY2(first.startsWith("state block=" + blockHex(ParameterSet().block(1)) + " programmings=0 "), first);
+    QCOMPARE(ask("reboot"), QByteArray("error unknown command \"reboot\""));
+
+    Tool tool(sim.path);
+    changeSet(tool.set);
+    tool.exchange.startProgram();
+    QVERIFY(tool.run(60, [&] { return tool.idleWith(tool.texts.verifyOk); }) > 0);
+    const QByteArray after = ask("state");
+    QVERIFY2(after.startsWith("state block=" + blockHex(tool.set.block(1)) + " programmings=1 "), after);
+    QVERIFY(after.contains(" received=3 "));
+    QVERIFY(after.contains(" answers-flipped=0 "));
+
+    // The block goes out and the state is asked at once: the unit takes the request in first.
+    ParameterSet other = tool.set;
+    other.setByte(57, 0x11);
+    LinkFrame f{};
+    f[0] = 0x01;
+    std::copy(other.block(1).begin(), other.block(1).end(), f.begin() + 1);
+    sealFrame(f);
+    tool.link.writeFrame(f);
+    QVERIFY(ask("state").startsWith("state block=" + blockHex(other.block(1)) + " programmings=2 "));
+
+    sim.process.closeWriteChannel();
+    QVERIFY(sim.process.waitForFinished(kExitTimeoutMs));
+    QCOMPARE(sim.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.process.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)
