@@ -311,8 +311,9 @@ void TestCrashSafe::killAtRandomMoments() {
     QCOMPARE(versionBytes(k, false, b), a);
     QVERIFY(putFile(path, a));
 
-    // Kill moments spread over about three saves, however long a save takes here (fsync on a
-    // slow disk, a sanitizer build): the slowest of a few saves measured in this process.
+    // Kill moments spread evenly, with some jitter, over many saves however long a save takes
+    // here (fsync on a slow disk, a sanitizer build): the slowest of a few saves measured in
+    // this process, with room for a child that is slower at its first save.
     qint64 saveUs = 0;
     for (int i = 0; i < 3; ++i) {
         QElapsedTimer timer;
@@ -320,21 +321,23 @@ void TestCrashSafe::killAtRandomMoments() {
         QVERIFY(saveVersion(k, path, i % 2 == 0));
         saveUs = std::max(saveUs, timer.nsecsElapsed() / 1000);
     }
-    QVERIFY(putFile(path, a));
-    const long spreadUs = static_cast<long>(3 * saveUs + 200);
+    const long spreadUs = static_cast<long>(8 * saveUs + 3000);
 
     const int kills = fullReliabilityRun() ? 200 : 40;
+    const long stepUs = spreadUs / kills;
     std::mt19937 random(20240 + kind);
-    std::uniform_int_distribution<long> delayUs(0, spreadUs);
+    std::uniform_int_distribution<long> jitterUs(0, stepUs);
     int failures = 0;
     int aSeen = 0;
     int bSeen = 0;
     QByteArray firstFailure;
     for (int i = 0; i < kills; ++i) {
+        // Every kill starts from a, so that each one shows where in the loop it fell.
+        QVERIFY(putFile(path, a));
         Writer writer(k, path, {"loop"}, true);
         QVERIFY(writer.pid() > 0);
         QVERIFY(writer.waitReady());
-        sleepMicroseconds(delayUs(random));
+        sleepMicroseconds(i * stepUs + jitterUs(random));
         const auto end = writer.kill();
         QVERIFY(end.has_value());
         QVERIFY(!end->exited);
@@ -353,7 +356,7 @@ void TestCrashSafe::killAtRandomMoments() {
                           " ms (save " + QByteArray::number(saveUs / 1000.0, 'f', 1) + " ms): a " +
                           QByteArray::number(aSeen) + ", b " + QByteArray::number(bSeen));
     QVERIFY2(failures == 0, firstFailure.constData());
-    // Both versions were seen, so the kills fell before and after replacements of the file.
+    // Both versions were seen: the kills fell before the first replacement and after it.
     QVERIFY(aSeen > 0);
     QVERIFY(bSeen > 0);
 }
