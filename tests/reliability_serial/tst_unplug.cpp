@@ -231,6 +231,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(options.error));
         return 2;
     }
+    // Qt Test stops a test function after five minutes; a full run takes longer by design,
+    // and every wait in it has its own bound.
+    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT",
+                QByteArray::number(
+                    std::max<qint64>(300'000, static_cast<qint64>(options.repeat) * 400 * options.tickMs + 60'000)));
     TestUnplug test(options);
     return QTest::qExec(&test, args);
 }
