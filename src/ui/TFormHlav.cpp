@@ -123,6 +123,9 @@ TFormHlav::TFormHlav(std::unique_ptr<PortBackend> backend, QWidget* parent)
     timer1_ = new QTimer(this);
     timer1_->setObjectName("Timer1");
     timer1_->setInterval(kTimerIntervalMs);
+    // Every protocol period is counted in ticks; a coarse timer fires about 5 % early and
+    // would shorten the poll, resend and watchdog periods with it.
+    timer1_->setTimerType(Qt::PreciseTimer);
     connect(timer1_, &QTimer::timeout, this, &TFormHlav::Timer1Timer);
 }
 

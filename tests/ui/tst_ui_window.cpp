@@ -189,6 +189,9 @@ void TestWindow::init() {
         window_->serialLink().mapping().setExplicit(n, QString("fake-%1").arg(n));
     }
     window_->FormCreate();
+    QVERIFY(window_->timer1()->isActive());
+    QCOMPARE(window_->timer1()->interval(), 55);
+    QCOMPARE(window_->timer1()->timerType(), Qt::PreciseTimer);
     // The tests drive the ticks themselves.
     window_->timer1()->stop();
     window_->show();
