@@ -39,6 +39,11 @@ ReliabilityOptions ReliabilityOptions::take(QStringList& args) {
             number(0, 2'147'483'647, o.seed);
         } else if (a == QLatin1String("--line-time")) {
             o.lineTime = true;
+        } else if (a == QLatin1String("--sim-log")) {
+            if (i + 1 >= args.size())
+                o.error = QStringLiteral("--sim-log needs a path");
+            else
+                o.simLog = args[++i];
         } else if (a == QLatin1String("--profile")) {
             if (i + 1 >= args.size()) {
                 o.error = QStringLiteral("--profile needs a name");

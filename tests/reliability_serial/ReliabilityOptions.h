@@ -10,6 +10,7 @@
 //   --seed S          seed of the window's blocks and of the line's faults
 //   --repeat N        runs of each unplug case
 //   --line-time       model the line's time in the simulator (off unless given)
+//   --sim-log PATH    the simulator logs every frame to PATH
 //   --full            the full run: 1000 cycles of loss5 and loss20 at 55 ms, the line
 //                     modelled, 10 runs of each unplug case; also VELMOR_RELIABILITY_FULL=1
 // Without any of them the run is short enough for every test run.
@@ -21,6 +22,7 @@ struct ReliabilityOptions {
     int repeat = 1;
     bool lineTime = false;
     bool full = false;
+    QString simLog;
     QString error;
 
     // Takes the options above out of args (args[0] is the program) and leaves the rest.

@@ -6,9 +6,11 @@ SimProcess::SimProcess(QString program) : program_(std::move(program)) {}
 
 SimProcess::~SimProcess() { kill(); }
 
-bool SimProcess::start(const QStringList& args) {
-    process_.setStandardErrorFile(QProcess::nullDevice());
-    process_.start(program_, QStringList{QStringLiteral("--control")} + args);
+bool SimProcess::start(const QStringList& args, const QString& logFile) {
+    process_.setStandardErrorFile(logFile.isEmpty() ? QProcess::nullDevice() : logFile);
+    QStringList all{QStringLiteral("--control")};
+    if (!logFile.isEmpty()) all << QStringLiteral("--verbose");
+    process_.start(program_, all + args);
     if (!process_.waitForStarted(kStartTimeoutMs)) return false;
     const auto line = readLine(kStartTimeoutMs);
     if (!line) return false;

@@ -29,7 +29,8 @@ public:
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
-    bool start(const QStringList& args);
+    // With a log file the simulator logs every frame there (--verbose).
+    bool start(const QStringList& args, const QString& logFile = {});
     // The unit's state after every request that reached it before the call.
     std::optional<State> state();
     // SIGKILL: the pseudo-terminal's master side disappears at once, as a pulled plug.

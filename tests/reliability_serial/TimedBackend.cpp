@@ -29,7 +29,10 @@ std::int64_t TimedBackend::bytesWaiting() {
 
 std::int64_t TimedBackend::read(std::uint8_t* buffer, std::int64_t max) {
     Watch watch(longestMs_);
-    return real_->read(buffer, max);
+    const std::int64_t got = real_->read(buffer, max);
+    lastReadSize_ = static_cast<int>(std::clamp<std::int64_t>(got, 0, static_cast<std::int64_t>(lastRead_.size())));
+    std::copy_n(buffer, lastReadSize_, lastRead_.begin());
+    return got;
 }
 
 std::int64_t TimedBackend::write(const std::uint8_t* data, std::int64_t size) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
+#include <array>
 #include <memory>
 
 #include "link/PortBackend.h"
@@ -24,6 +26,8 @@ public:
     long writes() const { return writes_; }
     long failedWrites() const { return failedWrites_; }
     void resetLongest() { longestMs_ = 0; }
+    // The start of the last read, for telling what a failure saw last.
+    QByteArray lastRead() const { return QByteArray(reinterpret_cast<const char*>(lastRead_.data()), lastReadSize_); }
 
 private:
     class Watch;
@@ -32,4 +36,6 @@ private:
     qint64 longestMs_ = 0;
     long writes_ = 0;
     long failedWrites_ = 0;
+    std::array<std::uint8_t, 128> lastRead_{};
+    int lastReadSize_ = 0;
 };
