@@ -1,6 +1,7 @@
 #include "ReliabilityOptions.h"
 
 #include <cstdio>
+#include <type_traits>
 
 ReliabilityOptions ReliabilityOptions::take(QStringList& args) {
     ReliabilityOptions o;
