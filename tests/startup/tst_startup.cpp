@@ -16,6 +16,7 @@
 #include "FakeDialogs.h"
 #include "FakePort.h"
 #include "FileSizeLimit.h"
+#include "FindControl.h"
 #include "TempConfig.h"
 #include "files/ConfigPaths.h"
 #include "files/IniFile.h"
@@ -106,11 +107,7 @@ private:
     }
     template <typename T>
     T* child(const char* name) const {
-        T* found = window_->findChild<T*>(name);
-        if (found == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return found;
+        return findControl<T>(window_.get(), name);
     }
     QStringList checkedComItems() const {
         QStringList checked;

@@ -20,6 +20,7 @@
 #include "FakeDialogs.h"
 #include "FakePort.h"
 #include "FileSizeLimit.h"
+#include "FindControl.h"
 #include "TempConfig.h"
 #include "files/ParameterFile.h"
 #include "i18n/Language.h"
@@ -104,11 +105,7 @@ private slots:
 private:
     template <typename T>
     T* child(const char* name) const {
-        T* found = window_->findChild<T*>(name);
-        if (found == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return found;
+        return findControl<T>(window_.get(), name);
     }
     QLineEdit* edit(const char* name) const { return child<QLineEdit>(name); }
     // Types into a box without confirming it: only a read-back takes the text.

@@ -18,6 +18,7 @@
 
 #include "FakeDialogs.h"
 #include "FakePort.h"
+#include "FindControl.h"
 #include "TempConfig.h"
 #include "i18n/Language.h"
 #include "i18n/WindowTexts.h"
@@ -72,11 +73,7 @@ private slots:
 private:
     template <typename T>
     T* child(const char* name) const {
-        T* found = window_->findChild<T*>(name);
-        if (found == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return found;
+        return findControl<T>(window_.get(), name);
     }
 
     std::unique_ptr<TempConfig> config_;

@@ -20,6 +20,7 @@
 
 #include "FakeDialogs.h"
 #include "FakePort.h"
+#include "FindControl.h"
 #include "TempConfig.h"
 #include "i18n/Language.h"
 #include "link/LinkFrame.h"
@@ -128,11 +129,7 @@ private slots:
 private:
     template <typename T>
     T* child(const char* name) const {
-        T* found = window_->findChild<T*>(name);
-        if (found == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return found;
+        return findControl<T>(window_.get(), name);
     }
     QLineEdit* edit(const char* name) const { return child<QLineEdit>(name); }
     UpDown* spinner(const char* name) const { return child<UpDown>(name); }
