@@ -27,10 +27,29 @@ QSize printScale(int imageW, int imageH, int pageW, int pageH) {
     return {pageW, int(qint64(imageH) * pageW / imageW)};
 }
 
-QString printStampText(const MessageTexts& texts, const QDateTime& when) {
-    const QLocale locale = QLocale::system();
+QString longTimePattern(const QLocale& locale) {
+    // The long format of some systems ends in a time-zone name ("18:07:07 UTC"); the stamp
+    // keeps the rest of it: hours, minutes, seconds and, where the system uses it, AM/PM.
+    const QString pattern = locale.timeFormat(QLocale::LongFormat);
+    QString kept;
+    bool quoted = false;
+    for (const QChar c : pattern) {
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        } else if (!quoted && c == QLatin1Char('t')) {
+            continue;
+        }
+        kept += c;
+    }
+    kept = kept.trimmed();
+    // A zone taken from the middle leaves its blanks behind.
+    while (kept.contains(QStringLiteral("  "))) kept.replace(QStringLiteral("  "), QStringLiteral(" "));
+    return kept;
+}
+
+QString printStampText(const MessageTexts& texts, const QDateTime& when, const QLocale& locale) {
     return texts.printStamp + locale.toString(when.date(), QLocale::ShortFormat) + QStringLiteral("    ") +
-           locale.toString(when.time(), QLocale::LongFormat);
+           locale.toString(when.time(), longTimePattern(locale));
 }
 
 SystemPrintTarget::SystemPrintTarget() = default;
@@ -43,8 +62,8 @@ QPrinter* SystemPrintTarget::printer(QString* error) {
         return nullptr;
     }
     printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    // The page as the printer is set up, orientation included.
     printer_->setDocName(QStringLiteral("velmor"));
-    printer_->setPageOrientation(QPageLayout::Portrait);
     return printer_.get();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QLocale>
 #include <QSize>
 #include <QString>
 #include <memory>
@@ -15,9 +16,12 @@ class QWidget;
 // arithmetic with the product before the division; empty sizes give an empty result.
 QSize printScale(int imageW, int imageH, int pageW, int pageH);
 
+// The locale's long time format without a time-zone name.
+QString longTimePattern(const QLocale& locale);
+
 // printStamp, the date in the system's short format, four blanks, the time in the
-// system's long format.
-QString printStampText(const MessageTexts& texts, const QDateTime& when);
+// system's long format (without a time-zone name).
+QString printStampText(const MessageTexts& texts, const QDateTime& when, const QLocale& locale = QLocale::system());
 
 // Where a print job goes. printer() hands out the configured printer for one job, or
 // nullptr with a reason.

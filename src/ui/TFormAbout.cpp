@@ -13,9 +13,16 @@
 
 namespace {
 
-// Fixed when this unit is compiled and kept as constant text.
-constexpr char kCompilerDate[] = __DATE__;
-constexpr char kCompilerTime[] = __TIME__;
+// The stamps of the build that made the executable, handed in by it before the window is
+// made; empty where no build stamp was given (a test without one).
+QString& storedDate() {
+    static QString date;
+    return date;
+}
+QString& storedTime() {
+    static QString time;
+    return time;
+}
 
 // The maker is our own invention: the domains are reserved example domains and the
 // numbers come from the range kept free for fiction.
@@ -111,9 +118,14 @@ int TFormAbout::showAbout() { return exec(); }
 
 QString TFormAbout::dateStampFrom(const char* compilerDate) { return QString::fromLatin1(compilerDate).simplified(); }
 
-QString TFormAbout::buildDateStamp() { return dateStampFrom(kCompilerDate); }
+void TFormAbout::setBuildStamps(const QString& date, const QString& time) {
+    storedDate() = date.simplified();
+    storedTime() = time;
+}
 
-QString TFormAbout::buildTimeStamp() { return QString::fromLatin1(kCompilerTime); }
+QString TFormAbout::buildDateStamp() { return storedDate(); }
+
+QString TFormAbout::buildTimeStamp() { return storedTime(); }
 
 QString TFormAbout::description(LanguageId language) {
     switch (language) {

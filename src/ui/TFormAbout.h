@@ -25,7 +25,9 @@ public:
     // Shows the window modally; returns when it is closed.
     int showAbout();
 
-    // The build stamps: "Mmm d yyyy" with single blanks, and "hh:mm:ss".
+    // The build stamps: "Mmm d yyyy" with single blanks, and "hh:mm:ss". The executable
+    // hands in the stamps of its own build before the window is made.
+    static void setBuildStamps(const QString& date, const QString& time);
     static QString buildDateStamp();
     static QString buildTimeStamp();
     // The compiler writes a single-digit day as a blank and the digit ("Dec  8 2026");

@@ -29,6 +29,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <string_view>
 
 #include "files/AppSettings.h"
 #include "files/ConfigPaths.h"
@@ -71,6 +72,18 @@ QColor liveColour(LiveColour colour) {
             break;
     }
     return {};
+}
+
+// The unit sends its texts as single bytes, one character each, in the system's 8-bit code
+// page (Latin-1 where there is none); a zero byte ends the text.
+QString headerCharacters(std::string_view bytes) {
+    bytes = bytes.substr(0, bytes.find('\0'));
+    const auto size = static_cast<qsizetype>(bytes.size());
+#ifdef Q_OS_WIN
+    return QString::fromLocal8Bit(bytes.data(), size);
+#else
+    return QString::fromLatin1(bytes.data(), size);
+#endif
 }
 
 // The controls whose hint shows as a tooltip; every other hint reaches only the status bar.
@@ -395,9 +408,9 @@ void TFormHlav::showNumber(int index) {
 }
 
 void TFormHlav::showHeaderLabels() {
-    labelVerze1_->setText(QString::fromUtf8(headerTexts_.versionText()));
-    labelVerze2_->setText(QString::fromUtf8(headerTexts_.dateText()));
-    labelVerze3_->setText(QString::fromUtf8(headerTexts_.timeText()));
+    labelVerze1_->setText(headerCharacters(headerTexts_.versionText()));
+    labelVerze2_->setText(headerCharacters(headerTexts_.dateText()));
+    labelVerze3_->setText(headerCharacters(headerTexts_.timeText()));
 }
 
 void TFormHlav::readBackFromWindow() {
@@ -708,7 +721,11 @@ void TFormHlav::printWindow() {
     exchange_->setMessageCountdown(ExchangeTiming::kMessageLifetime);
     cGauge_->hide();
     printView_ = true;
+    // The print's own focus move is not the operator leaving a box: a typed value stays typed,
+    // nothing is applied and nothing is programmed.
+    ++busy_;
     radioGroupInput1_->setFocus();
+    --busy_;
     updateLayout();
 
     // The hidden controls keep their room, but the main window's own layout changes with the
@@ -806,7 +823,12 @@ void TFormHlav::RadioGroupPolaritaClick() {
     if (busy_ != 0) {
         return;
     }
-    // Only the three group indexes are taken; other controls are not read back.
+    // The three boxes without a handling of their own keep typed text until a read-back; the
+    // click's refresh would throw it away, so it is taken first, as leaving the box would.
+    for (int index : {Binding::kLedRazeni, Binding::kClutch1, Binding::kClutch2}) {
+        readNumber(index);
+    }
+    // Of the other controls only the three group indexes are taken.
     if (const int index = radioGroupPolarita_->itemIndex(); index >= 0) {
         set_.setPickupPolarity(static_cast<std::uint8_t>(index));
     }
@@ -944,10 +966,12 @@ void TFormHlav::setControlColour(QWidget* control, const QColor& colour) {
     }
     colours_.insert(control, colour);
     ++colourChanges_;
+    // An edit box paints its own panel; every other control shows its colour by filling its
+    // background.
     const bool edit = qobject_cast<QLineEdit*>(control) != nullptr;
     if (!colour.isValid()) {
-        // The normal colour: the palette's base for an edit box; a label shows the
-        // window's button face behind it.
+        // The normal colour: the palette's base for an edit box; a label or a check box shows
+        // the window's button face behind it.
         control->setPalette(QPalette());
         if (!edit) {
             control->setAutoFillBackground(false);
@@ -955,7 +979,9 @@ void TFormHlav::setControlColour(QWidget* control, const QColor& colour) {
         return;
     }
     QPalette palette = control->palette();
-    const QPalette::ColorRole role = edit ? QPalette::Base : QPalette::Window;
+    // Each control fills from its own background role: Base for an edit box, Window for a
+    // label, Button for a check box.
+    const QPalette::ColorRole role = control->backgroundRole();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, role, colour);
     }

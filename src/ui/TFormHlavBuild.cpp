@@ -86,7 +86,8 @@ void TFormHlav::buildMenus() {
 
     QMenu* com = addMenu("MenuCom");
     comGroup_ = new QActionGroup(this);
-    comGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    // Ticked with a check mark, not a radio bullet; the handlers keep exactly one item ticked.
+    comGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
     for (int n = 1; n <= PortMapping::kPorts; ++n) {
         QAction* action = addItem(com, qPrintable(QString("MenuCom%1").arg(n)), {}, &TFormHlav::MenuCom1Click);
         action->setCheckable(true);
@@ -106,7 +107,8 @@ void TFormHlav::buildMenus() {
 
     QMenu* language = addMenu("MenuLanguage");
     languageGroup_ = new QActionGroup(this);
-    languageGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    // Ticked with a check mark, not a radio bullet; the handlers keep exactly one item ticked.
+    languageGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
     const std::array<std::pair<const char*, void (TFormHlav::*)()>, kLanguageCount> languages = {{
         {"MenuEnglish", &TFormHlav::MenuEnglishClick},
         {"MenuGerman", &TFormHlav::MenuGermanClick},

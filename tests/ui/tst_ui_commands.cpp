@@ -398,8 +398,10 @@ void TestCommands::printStamp() {
     window_->setLanguage(language);
     auto stampAt = [&prefix](const QDateTime& when) {
         const QLocale system = QLocale::system();
-        return prefix + system.toString(when.date(), QLocale::ShortFormat) + "    " +
-               system.toString(when.time(), QLocale::LongFormat);
+        // The long time format without the zone name some systems append.
+        const QString time =
+            system.toString(when.time(), QLocale::LongFormat).remove(when.timeZoneAbbreviation()).simplified();
+        return prefix + system.toString(when.date(), QLocale::ShortFormat) + "    " + time;
     };
     const QDateTime before = QDateTime::currentDateTime();
     window_->printWindow();

@@ -110,7 +110,7 @@ private slots:
     void hondaForcesLobesAndPolarity();
     void inputFunctionsEnableTheirFields_data();
     void inputFunctionsEnableTheirFields();
-    void pilotLightLostOnRadioClickTakenByProgram();
+    void pilotLightTakenOnRadioClickAndByProgram();
     void programmingAfterChange();
     void printViewHidesEditingAids();
     void noReadingBoxIsReadBackAndRed();
@@ -503,13 +503,13 @@ void TestWindow::inputFunctionsEnableTheirFields() {
     check({}, {});
 }
 
-void TestWindow::pilotLightLostOnRadioClickTakenByProgram() {
+void TestWindow::pilotLightTakenOnRadioClickAndByProgram() {
     QLineEdit* light = edit("EditLedRazeni");
-    type(light, "15000");
-    // A radio click takes only the three group indexes and shows the set again.
+    type(light, "14000");
+    // A radio click takes the typed shift light first, then the three group indexes.
     clickItem(child<RadioGroup>("RadioGroupInput1"), 3);
-    QCOMPARE(window_->parameterSet().pilotLight(), 120);
-    QCOMPARE(light->text(), grouped(12000));
+    QCOMPARE(window_->parameterSet().pilotLight(), 140);
+    QCOMPARE(light->text(), grouped(14000));
     QCOMPARE(window_->parameterSet().input1Function(), 3);
 
     type(light, "15000");
@@ -527,7 +527,7 @@ void TestWindow::programmingAfterChange() {
     QVERIFY(box->isChecked());
     QCOMPARE(window_->exchange().mode(), ExchangeMode::Program);
     QVERIFY(window_->autoArmed());
-    QCOMPARE(box->palette().color(QPalette::Window), QColor(255, 0, 0));
+    QVERIFY(box->grab().toImage().pixelColor(box->width() - 2, 1) == QColor(255, 0, 0));
     QVERIFY(!child<QLabel>("LabelHlaseni")->isHidden());
     QCOMPARE(child<QLabel>("LabelHlaseni")->text(), QString("Program device:"));
     failCommand();
@@ -617,7 +617,7 @@ void TestWindow::noReadingBoxIsReadBackAndRed() {
     QCOMPARE(window_->parameterSet().noReading(), 1);
     QCOMPARE(window_->parameterSet().baseAdvance(), 22);
     QVERIFY(box->autoFillBackground());
-    QCOMPARE(box->palette().color(QPalette::Window), QColor(255, 0, 0));
+    QVERIFY(box->grab().toImage().pixelColor(box->width() - 2, 1) == QColor(255, 0, 0));
     QCOMPARE(window_->exchange().mode(), ExchangeMode::Idle);  // programming after change is off
     clickBox(box);
     QCOMPARE(window_->parameterSet().noReading(), 0);

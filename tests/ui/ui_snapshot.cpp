@@ -2,6 +2,7 @@
 //   ui_snapshot <output-dir>
 // Run under a real or virtual X server (xvfb-run); QT_SCALE_FACTOR=2 gives the doubled look.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QTimer>
@@ -63,6 +64,10 @@ int main(int argc, char* argv[]) {
     window.setGauge(1);
     window.setGaugeVisible(true);
     window.setFileLabel("/home/operator/sets/track-day.ign");
+    // Both automatic options ticked: they show red.
+    window.findChild<QCheckBox*>("CheckBoxProgHned")->setChecked(true);
+    window.parameterSet().setNoReading(1);
+    window.refreshWindow();
     save("window-live.png");
 
     window.setLanguage(LanguageId::Czech);
