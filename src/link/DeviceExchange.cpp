@@ -54,7 +54,9 @@ void DeviceExchange::onTimerTick() {
 
 void DeviceExchange::start(ExchangeMode mode, std::uint8_t command, const QString& text) {
     // A running command is replaced at once; tickCount runs on, so the first send comes
-    // 1 to 4 ticks later.
+    // 1 to 4 ticks later. A Program cut short leaves the unit's set unknown.
+    endProgram(false);
+    if (mode == ExchangeMode::Program) programState_ = ProgramState::Running;
     mode_ = mode;
     commandByte_ = command;
     attempt_ = 0;
@@ -137,6 +139,7 @@ void DeviceExchange::handleBlockAnswer(std::span<const std::uint8_t> frame) {
                 view_.refreshWindow();
                 if (set_.imageVersion() != kImageVersion) {
                     mode_ = ExchangeMode::Idle;
+                    endProgram(false);
                     view_.showMessageBox(texts_.versionMismatch);
                     return;
                 }
@@ -156,6 +159,7 @@ void DeviceExchange::handleBlockAnswer(std::span<const std::uint8_t> frame) {
             view_.showMessage(texts_.verifyOk, ExchangeView::MessageColour::Normal);
             messageCountdown_ = kMessageLifetime;
             mode_ = ExchangeMode::Idle;
+            endProgram(true);
             return;
 
         case ExchangeMode::Idle:
@@ -189,6 +193,12 @@ void DeviceExchange::fail() {
     view_.showMessage(text, ExchangeView::MessageColour::Red);
     messageCountdown_ = kMessageLifetime;
     mode_ = ExchangeMode::Idle;
+    endProgram(false);
+}
+
+void DeviceExchange::endProgram(bool confirmed) {
+    if (programState_ == ProgramState::Running)
+        programState_ = confirmed ? ProgramState::Confirmed : ProgramState::Failed;
 }
 
 void DeviceExchange::sendBlockFrame() {

@@ -477,7 +477,9 @@ void TFormHlav::programAfterChange() {
         autoArmed_ = false;
         return;
     }
-    bool changed = !autoArmed_;
+    // A programming that did not get through leaves the unit's set unknown: the next check
+    // programs, changed or not.
+    bool changed = !autoArmed_ || exchange_->lastProgramFailed();
     autoArmed_ = true;
     for (int b = 0; b < kBlockSize; ++b) {
         const std::uint8_t current = set_.byte(kBlockSize + b);
