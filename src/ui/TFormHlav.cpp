@@ -627,7 +627,11 @@ void TFormHlav::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TFormHlav::Timer1Timer() { exchange_->onTimerTick(); }
+void TFormHlav::Timer1Timer() {
+    inTimer1_ = true;
+    exchange_->onTimerTick();
+    inTimer1_ = false;
+}
 
 void TFormHlav::startCommand(void (DeviceExchange::*start)()) {
     readBackFromWindow();
@@ -867,6 +871,14 @@ void TFormHlav::defaultMessageBox(const QString& text) {
 }
 
 void TFormHlav::showMessageBox(const QString& text) {
+    if (inTimer1_) {
+        // Timer1 never fires again while its own handler runs, so a modal loop opened inside
+        // the tick would stop polling, resends and the watchdog until the box is closed. The
+        // box opens once the tick has returned; the exchange has put itself idle before.
+        QMetaObject::invokeMethod(
+            this, [this, text] { showMessageBox(text); }, Qt::QueuedConnection);
+        return;
+    }
     if (messageBoxHandler_) {
         messageBoxHandler_(text);
     } else {
