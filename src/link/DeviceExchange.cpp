@@ -95,6 +95,9 @@ void DeviceExchange::handleTelemetry(std::span<const std::uint8_t> frame) {
 
 void DeviceExchange::handleBlockAnswer(std::span<const std::uint8_t> frame) {
     if (mode_ == ExchangeMode::Idle) return;
+    // Until the command's first frame has gone out nothing can answer it: what comes in
+    // then belongs to an earlier command (a Verify after a Read would take its 0xC1).
+    if (attempt_ == 0) return;
     if (!checkByteValid(frame) || frame[0] != (commandByte_ ^ kAnswerBit)) return;
     const int b = commandByte_ & kBlockMask;
     if (b != kHeaderBlock && b != kParameterBlock) return;
@@ -214,6 +217,10 @@ void DeviceExchange::sendBlockFrame() {
         std::copy(block.begin(), block.end(), transmit_.begin() + 1);
     }
     sealFrame(transmit_);
+    // An answer that came in before a step's first send cannot answer it: a late or doubled
+    // answer to the step before (Read and Verify both send 0x41) would pass the check.
+    // Resends keep what waits, as an answer to an earlier send of the same step is good.
+    if (attempt_ == 1) link_.discardWaiting();
     link_.writeFrame(transmit_);
 }
 
