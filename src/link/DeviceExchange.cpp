@@ -54,7 +54,9 @@ void DeviceExchange::onTimerTick() {
 
 void DeviceExchange::start(ExchangeMode mode, std::uint8_t command, const QString& text) {
     // A running command is replaced at once; tickCount runs on, so the first send comes
-    // 1 to 4 ticks later.
+    // 1 to 4 ticks later. A Program cut short leaves the unit's set unknown.
+    endProgram(false);
+    if (mode == ExchangeMode::Program) programState_ = ProgramState::Running;
     mode_ = mode;
     commandByte_ = command;
     attempt_ = 0;
@@ -93,6 +95,9 @@ void DeviceExchange::handleTelemetry(std::span<const std::uint8_t> frame) {
 
 void DeviceExchange::handleBlockAnswer(std::span<const std::uint8_t> frame) {
     if (mode_ == ExchangeMode::Idle) return;
+    // Until the command's first frame has gone out nothing can answer it: what comes in
+    // then belongs to an earlier command (a Verify after a Read would take its 0xC1).
+    if (attempt_ == 0) return;
     if (!checkByteValid(frame) || frame[0] != (commandByte_ ^ kAnswerBit)) return;
     const int b = commandByte_ & kBlockMask;
     if (b != kHeaderBlock && b != kParameterBlock) return;
@@ -137,6 +142,7 @@ void DeviceExchange::handleBlockAnswer(std::span<const std::uint8_t> frame) {
                 view_.refreshWindow();
                 if (set_.imageVersion() != kImageVersion) {
                     mode_ = ExchangeMode::Idle;
+                    endProgram(false);
                     view_.showMessageBox(texts_.versionMismatch);
                     return;
                 }
@@ -156,6 +162,7 @@ void DeviceExchange::handleBlockAnswer(std::span<const std::uint8_t> frame) {
             view_.showMessage(texts_.verifyOk, ExchangeView::MessageColour::Normal);
             messageCountdown_ = kMessageLifetime;
             mode_ = ExchangeMode::Idle;
+            endProgram(true);
             return;
 
         case ExchangeMode::Idle:
@@ -189,6 +196,12 @@ void DeviceExchange::fail() {
     view_.showMessage(text, ExchangeView::MessageColour::Red);
     messageCountdown_ = kMessageLifetime;
     mode_ = ExchangeMode::Idle;
+    endProgram(false);
+}
+
+void DeviceExchange::endProgram(bool confirmed) {
+    if (programState_ == ProgramState::Running)
+        programState_ = confirmed ? ProgramState::Confirmed : ProgramState::Failed;
 }
 
 void DeviceExchange::sendBlockFrame() {
@@ -204,6 +217,10 @@ void DeviceExchange::sendBlockFrame() {
         std::copy(block.begin(), block.end(), transmit_.begin() + 1);
     }
     sealFrame(transmit_);
+    // An answer that came in before a step's first send cannot answer it: a late or doubled
+    // answer to the step before (Read and Verify both send 0x41) would pass the check.
+    // Resends keep what waits, as an answer to an earlier send of the same step is good.
+    if (attempt_ == 1) link_.discardWaiting();
     link_.writeFrame(transmit_);
 }
 

@@ -49,6 +49,10 @@ public:
     // The value last given to the progress gauge.
     std::uint8_t gauge() const { return gauge_; }
     bool connectionLost() const { return watchdogCount_ >= ExchangeTiming::kWatchdogLimit; }
+    // The last Program ended without its verify passing: it failed, met a version mismatch
+    // or was replaced by another command, so what the unit holds is not known. Cleared by
+    // the next Program start.
+    bool lastProgramFailed() const { return programState_ == ProgramState::Failed; }
 
     // Live state kept from telemetry, read by the advance tools.
     std::uint16_t liveRpm() const { return liveRpm_; }
@@ -72,7 +76,11 @@ private:
     const MessageTexts& texts_;
     ExchangeView& view_;
 
+    enum class ProgramState : std::uint8_t { None, Running, Confirmed, Failed };
+    void endProgram(bool confirmed);
+
     ExchangeMode mode_ = ExchangeMode::Idle;
+    ProgramState programState_ = ProgramState::None;
     std::uint8_t commandByte_ = 0;
     std::uint8_t tickCount_ = 0;
     std::uint8_t attempt_ = 0;

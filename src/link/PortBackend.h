@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <algorithm>
+#include <array>
 #include <cstdint>
 
 // The platform side of the serial port. SerialLink talks only to this; the real port
@@ -20,4 +22,17 @@ public:
     virtual std::int64_t write(const std::uint8_t* data, std::int64_t size) = 0;
     // Blocks until the transmit queue is empty (bounded).
     virtual void drain() = 0;
+    // Drops what waits in the receive queue now; bytes arriving meanwhile may stay.
+    virtual void discardInput() {
+        std::array<std::uint8_t, 512> scrap{};
+        // Bounded by the driver's receive queue, so a stream of arriving bytes cannot hold it.
+        for (std::int64_t dropped = 0; dropped < 16384;) {
+            const std::int64_t waiting = bytesWaiting();
+            if (waiting <= 0) return;
+            const std::int64_t got =
+                read(scrap.data(), std::min<std::int64_t>(waiting, static_cast<std::int64_t>(scrap.size())));
+            if (got <= 0) return;
+            dropped += got;
+        }
+    }
 };

@@ -41,6 +41,10 @@ void SerialLink::readWaiting() {
             std::span<const std::uint8_t>(receiveBuffer_.data(), static_cast<std::size_t>(got)));
 }
 
+void SerialLink::discardWaiting() {
+    if (backend_->isOpen()) backend_->discardInput();
+}
+
 void SerialLink::writeFrame(const LinkFrame& frame) {
     if (!backend_->isOpen()) return;
     backend_->write(frame.data(), kFrameSize);

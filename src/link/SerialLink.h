@@ -48,6 +48,9 @@ public:
 
     // One receive inspection; hands the buffer to the receiver when >= 52 bytes were read.
     void readWaiting();
+    // Drops whatever the driver holds now, without handing it on and without touching the
+    // receive buffer (an answer being dispatched may still live there).
+    void discardWaiting();
     void writeFrame(const LinkFrame& frame);
     // Writes, then waits until the transmit queue has drained.
     void writePollFrame(const LinkFrame& frame);

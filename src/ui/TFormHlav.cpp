@@ -490,7 +490,9 @@ void TFormHlav::programAfterChange() {
         autoArmed_ = false;
         return;
     }
-    bool changed = !autoArmed_;
+    // A programming that did not get through leaves the unit's set unknown: the next check
+    // programs, changed or not.
+    bool changed = !autoArmed_ || exchange_->lastProgramFailed();
     autoArmed_ = true;
     for (int b = 0; b < kBlockSize; ++b) {
         const std::uint8_t current = set_.byte(kBlockSize + b);
@@ -638,7 +640,11 @@ void TFormHlav::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TFormHlav::Timer1Timer() { exchange_->onTimerTick(); }
+void TFormHlav::Timer1Timer() {
+    inTimer1_ = true;
+    exchange_->onTimerTick();
+    inTimer1_ = false;
+}
 
 void TFormHlav::startCommand(void (DeviceExchange::*start)()) {
     readBackFromWindow();
@@ -887,6 +893,14 @@ void TFormHlav::defaultMessageBox(const QString& text) {
 }
 
 void TFormHlav::showMessageBox(const QString& text) {
+    if (inTimer1_) {
+        // Timer1 never fires again while its own handler runs, so a modal loop opened inside
+        // the tick would stop polling, resends and the watchdog until the box is closed. The
+        // box opens once the tick has returned; the exchange has put itself idle before.
+        QMetaObject::invokeMethod(
+            this, [this, text] { showMessageBox(text); }, Qt::QueuedConnection);
+        return;
+    }
     if (messageBoxHandler_) {
         messageBoxHandler_(text);
     } else {

@@ -131,6 +131,7 @@ public:
     bool testMode() const { return testMode_; }
 
     // Message boxes go through this handler; the default shows a modal box. Tests record.
+    // A box asked for inside a tick of Timer1 opens just after that tick.
     using MessageBoxHandler = std::function<void(const QString& text)>;
     void setMessageBoxHandler(MessageBoxHandler handler);
 
@@ -225,6 +226,7 @@ private:
     bool printView_ = false;
     bool testMode_ = false;
     bool autoArmed_ = false;
+    bool inTimer1_ = false;  // inside Timer1Timer: message boxes wait until the tick returns
     std::array<std::uint8_t, kBlockSize> lastSent_{};
     QString currentFileName_;
     int busy_ = 0;  // inside a refresh: focus changes caused by hiding or disabling are not edits

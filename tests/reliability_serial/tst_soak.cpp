@@ -1,4 +1,6 @@
+#include <QFile>
 #include <QMap>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <random>
 
@@ -9,7 +11,7 @@
 
 namespace {
 
-// A Program cycle needs at most 3 steps of 20 ticks and a start of up to 4 ticks.
+// A Program or Read cycle needs at most 3 steps of 20 ticks and a start of up to 4 ticks.
 constexpr int kCycleTickBound = 3 * 20 + 4 + 20;
 // From this many cycles on the success rate is held to its bound without slack.
 constexpr long kFullSampleCycles = 200;
@@ -53,6 +55,36 @@ ImageBlock blockOf(const ParameterSet& set, int k) {
     return b;
 }
 
+// What the unit's frame log shows of the verify requests of one Read: how many it took in,
+// and how many of them it answered (an answer the line lost at once is logged as "lost").
+struct VerifyRequests {
+    int taken = 0;
+    int answered = 0;
+};
+
+// Log lines are "<ms> <event> <hex bytes>"; the events are "rx", "rx bad", "rx lost", "lost"
+// and "tx" (answers go out in pieces, so only requests are counted).
+VerifyRequests verifyRequestsIn(const QByteArray& log) {
+    VerifyRequests v;
+    bool lastWasVerify = false;
+    for (const QByteArray& raw : log.split('\n')) {
+        const QList<QByteArray> parts = raw.simplified().split(' ');
+        if (parts.size() < 3) continue;
+        const bool verifyAnswerLost = lastWasVerify && parts[1] == "lost";
+        if (verifyAnswerLost) --v.answered;
+        lastWasVerify = false;
+        if (parts[1] != "rx" || parts.size() != 2 + kFrameSize || parts[2] != "41") continue;
+        // The read step sends zeros; the verify sends the block it compares with.
+        bool zeros = true;
+        for (int i = 0; i < kBlockSize; ++i) zeros = zeros && parts[3 + i] == "00";
+        if (zeros) continue;
+        ++v.taken;
+        ++v.answered;
+        lastWasVerify = true;
+    }
+    return v;
+}
+
 QString hex(const ImageBlock& b) {
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(b.data()), kBlockSize).toHex());
 }
@@ -89,7 +121,12 @@ void TestSoak::soak() {
     QStringList args = {QStringLiteral("--profile"), profile, QStringLiteral("--seed"), QString::number(options_.seed)};
     if (!options_.lineTime) args << QStringLiteral("--no-line-time");
     SimProcess sim(QStringLiteral(VELMOR_UNIT_SIM_PATH));
-    QVERIFY(sim.start(args, options_.simLog));
+    // The frame log tells whether a Read's verify had a read-back of its own.
+    QTemporaryDir logDir;
+    const QString simLog = options_.simLog.isEmpty() ? logDir.filePath(QStringLiteral("sim.log")) : options_.simLog;
+    QVERIFY(sim.start(args, simLog));
+    QFile log(simLog);
+    QVERIFY(log.open(QIODevice::ReadOnly));
     LinkRig rig(sim.path(), options_.tickMs);
     QVERIFY(rig.link.isOpen());
     QVERIFY(rig.run(60, [&] { return rig.view.telemetryFrames > 0; }) > 0);
@@ -110,6 +147,12 @@ void TestSoak::soak() {
     int longestCycle = 0;
     QMap<QString, long> failures;
     QStringList falseDetails;
+    // Read cycles, each after a Program cycle: Read, then its own verify.
+    long readsVerified = 0;
+    long readsRefused = 0;  // the set says "No Reading"
+    long readsFalse = 0;    // "Verify: OK" with an image that is not the unit's block
+    long readsStale = 0;    // "Verify: OK" without any verify request the unit answered
+    QMap<QString, long> readFailures;
 
     for (int cycle = 0; cycle < options_.cycles; ++cycle) {
         // Always a block the unit does not hold yet, or a lost program could pass unseen.
@@ -152,6 +195,33 @@ void TestSoak::soak() {
             if (unitBlock == window) ++programmedAnyway;
         }
         rig.restartSchedule();
+
+        // Read the unit back, then verify what was read.
+        log.readAll();
+        rig.view.messages.clear();
+        rig.exchange.startRead();
+        if (rig.run(kCycleTickBound, [&] { return rig.idle(); }) < 0) {
+            ++hangs;
+            continue;
+        }
+        const auto readState = sim.state();
+        QVERIFY2(readState, "the simulator did not report its state");
+        const QString readOutcome = rig.view.lastText();
+        if (readOutcome == ok) {
+            ++readsVerified;
+            if (blockOf(rig.set, kParameterBlock) != readState->block) {
+                ++readsFalse;
+                falseDetails << QStringLiteral("read cycle %1: window %2 unit %3")
+                                    .arg(cycle)
+                                    .arg(hex(blockOf(rig.set, kParameterBlock)), hex(readState->block));
+            }
+            if (verifyRequestsIn(log.readAll()).answered == 0) ++readsStale;
+        } else if (readOutcome == rig.texts.noReadingNotice) {
+            ++readsRefused;
+        } else {
+            ++readFailures[readOutcome];
+        }
+        rig.restartSchedule();
     }
     const auto after = sim.state();
     QVERIFY(after);
@@ -161,13 +231,17 @@ void TestSoak::soak() {
     QStringList failureTexts;
     for (auto it = failures.cbegin(); it != failures.cend(); ++it)
         failureTexts << QStringLiteral("\"%1\" %2").arg(it.key()).arg(it.value());
+    QStringList readFailureTexts;
+    for (auto it = readFailures.cbegin(); it != readFailures.cend(); ++it)
+        readFailureTexts << QStringLiteral("\"%1\" %2").arg(it.key()).arg(it.value());
     const auto& c = after->counters;
     const QString figure =
         QStringLiteral(
             "%1 % verified (%2/%3), failures: %4; false successes %5; unit programmed despite a failure %6; "
             "header taken corrupted %7; mean %8 ticks, longest %9; line: %10 requests and %11 answers lost, "
             "%12 answers and %13 requests flipped (%14 and %15 unseen by the check byte), %16 duplicated, %17 late, "
-            "%18 junk bursts")
+            "%18 junk bursts; reads: %19 verified (%20 without a read-back of their own, %21 false), %22 refused, "
+            "failures: %23")
             .arg(rate, 0, 'f', 2)
             .arg(successes)
             .arg(cycles)
@@ -185,7 +259,12 @@ void TestSoak::soak() {
             .arg(c.value(QStringLiteral("requests-flipped-unseen")))
             .arg(c.value(QStringLiteral("answers-duplicated")))
             .arg(c.value(QStringLiteral("answers-late")))
-            .arg(c.value(QStringLiteral("junk-bursts")));
+            .arg(c.value(QStringLiteral("junk-bursts")))
+            .arg(readsVerified)
+            .arg(readsStale)
+            .arg(readsFalse)
+            .arg(readsRefused)
+            .arg(readFailureTexts.isEmpty() ? QStringLiteral("none") : readFailureTexts.join(QStringLiteral(", ")));
     // At 5 % loss at least 99 % of the cycles must succeed; at 20 %, 95 %.
     const double required = profile == QLatin1String("loss20") ? 95.0 : 99.0;
     // A failure text is an honest outcome on a lossy line (about one cycle in 500 meets a
@@ -194,11 +273,13 @@ void TestSoak::soak() {
     const long allowedFailures =
         static_cast<long>(double(cycles) * (100.0 - required) / 100.0) + (cycles < kFullSampleCycles ? 2 : 0);
     const bool rateMet = cycles - successes - hangs <= allowedFailures;
-    const long faults = falseSuccesses + hangs + windowChanged + (rateMet ? 0 : 1);
+    const long faults = falseSuccesses + readsFalse + hangs + windowChanged + (rateMet ? 0 : 1);
     printReliabilityRow(QStringLiteral("soak %1").arg(profile), cycles, faults, figure);
     qInfo("%s", qPrintable(figure));
 
-    QVERIFY2(falseSuccesses == 0, qPrintable(falseDetails.join(QLatin1Char('\n'))));
+    QVERIFY2(falseSuccesses == 0 && readsFalse == 0, qPrintable(falseDetails.join(QLatin1Char('\n'))));
+    // Reads that the unit did not refuse mostly pass, as the Programs do.
+    QVERIFY2(readsVerified > 0 || readsRefused == cycles, qPrintable(figure));
     QCOMPARE(hangs, 0L);
     QCOMPARE(windowChanged, 0L);
     QVERIFY2(rateMet, qPrintable(figure));
@@ -218,9 +299,10 @@ int main(int argc, char** argv) {
     // Qt Test stops a test function after five minutes; a full run takes longer by design,
     // and every wait in it has its own bound.
     if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
-        qputenv("QTEST_FUNCTION_TIMEOUT",
-                QByteArray::number(std::max<qint64>(
-                    300'000, static_cast<qint64>(options.cycles) * (kCycleTickBound + 10) * options.tickMs + 60'000)));
+        qputenv(
+            "QTEST_FUNCTION_TIMEOUT",
+            QByteArray::number(std::max<qint64>(
+                300'000, 2 * static_cast<qint64>(options.cycles) * (kCycleTickBound + 10) * options.tickMs + 60'000)));
     TestSoak test(options);
     return QTest::qExec(&test, args);
 }

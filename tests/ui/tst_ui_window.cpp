@@ -20,6 +20,7 @@
 
 #include "FakeDialogs.h"
 #include "FakePort.h"
+#include "FakeUnit.h"
 #include "FindControl.h"
 #include "TempConfig.h"
 #include "i18n/Language.h"
@@ -161,6 +162,17 @@ private:
     void failCommand() {
         ticks(30);
         QCOMPARE(window_->exchange().mode(), ExchangeMode::Idle);
+    }
+
+    // Lets a started command pass: a unit behind the fake port answers every step.
+    void passCommand() {
+        FakeUnit unit(*port_);
+        unit.ignoreWritten();
+        for (int i = 0; i < 30 && window_->exchange().mode() != ExchangeMode::Idle; ++i) {
+            ticks(1);
+            unit.answer();
+        }
+        QCOMPARE(child<QLabel>("LabelHlaseni")->text(), QString("Verify: OK"));
     }
 
     std::unique_ptr<TempConfig> config_;
@@ -539,7 +551,12 @@ void TestWindow::programmingAfterChange() {
     QCOMPARE(window_->lastSent()[2], 11);
     failCommand();
 
-    // An edit that changes nothing does not.
+    // After a failed programming an edit that changes nothing programs again; once the
+    // programming got through, it does not.
+    edit("EditBaseAdv")->setFocus();
+    enter(edit("EditBaseAdv"));
+    QCOMPARE(window_->exchange().mode(), ExchangeMode::Program);
+    passCommand();
     edit("EditBaseAdv")->setFocus();
     enter(edit("EditBaseAdv"));
     QCOMPARE(window_->exchange().mode(), ExchangeMode::Idle);
@@ -548,7 +565,7 @@ void TestWindow::programmingAfterChange() {
     type(edit("EditBaseAdv"), "40");
     enter(edit("EditBaseAdv"));
     QCOMPARE(window_->exchange().mode(), ExchangeMode::Program);
-    failCommand();
+    passCommand();
     QTest::mouseClick(arrow("UpDownBaseAdv", +1), Qt::LeftButton);
     QCOMPARE(window_->parameterSet().baseAdvance(), 40);
     QCOMPARE(window_->exchange().mode(), ExchangeMode::Idle);
