@@ -1,6 +1,7 @@
 #include "files/IniFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 #include <cstring>
@@ -112,6 +113,8 @@ void IniFile::read(QIODevice& in) {
 
 bool IniFile::load(const QString& path) {
     lines_.clear();
+    // Only a plain file: a pipe would wait for a writer, a device might never end.
+    if (!QFileInfo(path).isFile()) return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     read(file);

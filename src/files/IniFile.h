@@ -23,7 +23,8 @@ public:
 
     // Replaces the content with the lines of the device.
     void read(QIODevice& in);
-    // Replaces the content with the file at path; false (and empty) when it cannot be opened.
+    // Replaces the content with the file at path; false (and empty) when it is no plain file
+    // (missing, a folder, a pipe) or cannot be opened.
     bool load(const QString& path);
 
     void write(QIODevice& out) const;

@@ -5,6 +5,7 @@
 
 #include "files/FileSaver.h"
 #include "files/TokenReader.h"
+#include "model/FieldRanges.h"
 
 namespace {
 
@@ -89,6 +90,23 @@ std::uint8_t fieldCode(Scale scale, std::uint32_t number) {
     return static_cast<std::uint8_t>(number);
 }
 
+// The code the number gives before it is cut to a byte, rounding down as the reader does.
+std::int64_t wideCode(Scale scale, std::int64_t number) {
+    const auto floorDiv = [](std::int64_t n, std::int64_t d) { return n >= 0 ? n / d : -((-n + d - 1) / d); };
+    switch (scale) {
+        case Scale::Hundreds:
+            return floorDiv(number, 100);
+        case Scale::Tens:
+            return floorDiv(number, 10);
+        case Scale::Correction:
+            return number + kCorrectionOffset;
+        case Scale::Plain:
+        case Scale::Flag:
+            break;
+    }
+    return number;
+}
+
 const KeySpec* findKey(const TokenReader& tokens) {
     for (const KeySpec& key : kKeys)
         if (tokens.is(key.name)) return &key;
@@ -120,8 +138,30 @@ QByteArray ParameterFile::toBytes(const ParameterSet& set) {
 
 void ParameterFile::write(QIODevice& out, const ParameterSet& set) { out.write(toBytes(set)); }
 
-bool ParameterFile::read(QIODevice& in, ParameterSet& set) {
-    TokenReader tokens(in, kMaxToken);
+bool ParameterFile::read(QIODevice& in, ParameterSet& set) { return readInto(in, set, nullptr); }
+
+bool ParameterFile::readInRange(QIODevice& in, ParameterSet& set, QStringList* outOfRangeKeys) {
+    ParameterSet result = set;
+    FieldRanges::WideCodes wide = FieldRanges::wideCodesOf(set);
+    if (!readInto(in, result, &wide)) return false;
+    const auto out = FieldRanges::bringIntoRange(result, wide);
+    if (outOfRangeKeys) {
+        outOfRangeKeys->clear();
+        for (const KeySpec& key : kKeys) {
+            for (int i = 0; i < key.count; ++i) {
+                if (out.test(static_cast<std::size_t>(key.firstByte + i))) {
+                    outOfRangeKeys->append(QString::fromLatin1(key.name));
+                    break;
+                }
+            }
+        }
+    }
+    set = result;
+    return true;
+}
+
+bool ParameterFile::readInto(QIODevice& in, ParameterSet& set, FieldRanges::WideCodes* wide) {
+    TokenReader tokens(in, kMaxToken, TokenReader::Separators::BlanksAndLineEnds);
 
     // Header search: the header token, then the format number. Another number sends the
     // search on after it; a token that is no number is itself looked at again.
@@ -149,7 +189,9 @@ bool ParameterFile::read(QIODevice& in, ParameterSet& set) {
                 tokens.pushBack();
                 break;
             }
-            result.setByte(key->firstByte + i, fieldCode(i == 0 ? key->firstScale : key->restScale, *number));
+            const Scale scale = i == 0 ? key->firstScale : key->restScale;
+            result.setByte(key->firstByte + i, fieldCode(scale, *number));
+            if (wide) (*wide)[static_cast<std::size_t>(key->firstByte + i)] = wideCode(scale, *tokens.wideNumber());
         }
     }
     set = result;

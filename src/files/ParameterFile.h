@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
+#include <QStringList>
 
+#include "model/FieldRanges.h"
 #include "model/ParameterSet.h"
 
 // The "*.ign" parameter file: a header token with the format number, then 13 keys, each with
@@ -21,7 +23,8 @@ public:
     static void write(QIODevice& out, const ParameterSet& set);
     static QByteArray toBytes(const ParameterSet& set);
 
-    // Looks for the header token followed by the format number, then assigns the fields of
+    // Tokens are separated by blanks, tabs, CR and LF (a vertical tab or a form feed is part
+    // of a token). Looks for the header token followed by the format number, then assigns the fields of
     // every key found after it. Returns false, leaving the set untouched, when no accepted
     // header is found. Keys may come in any order, be missing (the field keeps its value) or
     // repeat (the last one wins); any other token is skipped.
@@ -30,7 +33,17 @@ public:
     // key's values: the fields not yet assigned keep their values and the token is read again
     // as the next key candidate. Numbers wrap modulo 2^32 (see TokenReader::parseNumber).
     static bool read(QIODevice& in, ParameterSet& set);
+    // As read, then every field outside the range of its window control is brought to the
+    // nearest end of that range. A number is judged as the file holds it, before the cut to
+    // a byte (LIMITER 12800 is above the range, not 0); a field the file does not name by
+    // the set's own byte. outOfRangeKeys receives the keys of the fields that were out, in
+    // the writer's order, each once.
+    static bool readInRange(QIODevice& in, ParameterSet& set, QStringList* outOfRangeKeys);
 
     // Writes the file at path through FileSaver; false when it could not be written whole.
     static bool save(const QString& path, const ParameterSet& set);
+
+private:
+    // wide, when given, receives the unwrapped code of every field assigned.
+    static bool readInto(QIODevice& in, ParameterSet& set, FieldRanges::WideCodes* wide);
 };

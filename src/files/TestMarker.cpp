@@ -1,6 +1,7 @@
 #include "files/TestMarker.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "files/TokenReader.h"
 
@@ -12,6 +13,8 @@ bool TestMarker::contains(QIODevice& in) {
 }
 
 bool TestMarker::check(const QString& path) {
+    // Only a plain file: opening a pipe would wait for a writer and hold up the start.
+    if (!QFileInfo(path).isFile()) return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     return contains(file);

@@ -12,6 +12,6 @@ public:
     static constexpr qsizetype kMaxToken = 255;
 
     static bool contains(QIODevice& in);
-    // False when the file is missing or cannot be read.
+    // False when the path is no plain file (missing, a folder, a pipe) or cannot be read.
     static bool check(const QString& path);
 };

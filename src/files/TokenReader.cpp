@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-TokenReader::TokenReader(QIODevice& in, qsizetype maxLength) : in_(in), maxLength_(maxLength) {
+TokenReader::TokenReader(QIODevice& in, qsizetype maxLength, Separators separators)
+    : in_(in), maxLength_(maxLength), separators_(separators) {
     chunk_.resize(kChunkSize);
     token_.reserve(maxLength);
 }
@@ -32,7 +33,7 @@ bool TokenReader::next() {
     for (;;) {
         if (pos_ == end_ && !fill()) return false;
         const char* data = chunk_.constData();
-        while (pos_ < end_ && isSeparator(data[pos_])) ++pos_;
+        while (pos_ < end_ && separates(data[pos_])) ++pos_;
         if (pos_ < end_) break;
     }
     // Collect up to the next separator or the end of the device, a chunk at a time.
@@ -40,7 +41,7 @@ bool TokenReader::next() {
         if (pos_ == end_ && !fill()) break;
         const char* data = chunk_.constData();
         const qsizetype start = pos_;
-        while (pos_ < end_ && !isSeparator(data[pos_])) ++pos_;
+        while (pos_ < end_ && !separates(data[pos_])) ++pos_;
         const qsizetype room = maxLength_ - token_.size();
         const qsizetype length = pos_ - start;
         if (length > room) overlong_ = true;
@@ -70,4 +71,26 @@ std::optional<std::uint32_t> TokenReader::parseNumber(QByteArrayView text) {
         value = value * 10u + static_cast<std::uint32_t>(c - '0');  // unsigned: wraps modulo 2^32
     }
     return negative ? 0u - value : value;
+}
+
+std::optional<std::int64_t> TokenReader::wideNumber() const {
+    if (overlong_) return std::nullopt;
+    return parseWide(token_);
+}
+
+std::optional<std::int64_t> TokenReader::parseWide(QByteArrayView text) {
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i == text.size()) return std::nullopt;
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9') return std::nullopt;
+        value = std::min(kWideLimit, value * 10 + (c - '0'));
+    }
+    return negative ? -value : value;
 }

@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <QString>
 
+#include "model/FieldRanges.h"
 #include "model/ParameterSet.h"
 
 // The whole 100-byte image as it was in the window at the last exit, carried to the next
@@ -21,9 +22,14 @@ public:
     // 8 bits (numbers wrap modulo 2^32, see TokenReader::parseNumber). A shorter file fills
     // only the first bytes; a token that is not a number ends the load there, keeping what was
     // read. Returns how many bytes were taken.
-    static int read(QIODevice& in, ParameterSet& set);
+    // wide, when given, receives each number as written, unwrapped.
+    static int read(QIODevice& in, ParameterSet& set, FieldRanges::WideCodes* wide = nullptr);
 
-    // -1 when the file cannot be opened (the set is untouched), else as read().
+    // -1 when the path is not a plain file or cannot be opened (the set is untouched), else
+    // as read(). A pipe or a device there would block or never end, so it counts as missing.
     static int load(const QString& path, ParameterSet& set);
+    // As load, then every parameter outside the range of its window control is brought to
+    // the nearest end of that range, judged by the number as written.
+    static int loadInRange(const QString& path, ParameterSet& set);
     static bool save(const QString& path, const ParameterSet& set);
 };

@@ -2,41 +2,42 @@
 
 #include <array>
 
+#include "model/FieldRanges.h"
 #include "model/ParameterImage.h"
 
 namespace {
 
-using OperatorUnits::Scale;
+// Range, increment and scale come from the field's row of the range table, so the file
+// readers bound their values exactly as the spinners do.
+NumberBinding bind(const QString& edit, const QString& spinner, int field, bool grouping, bool applyOnExit) {
+    const FieldRanges::Number* range = FieldRanges::number(field);
+    Q_ASSERT(range != nullptr);
+    return {edit,     spinner,      field,      range->minimum, range->maximum, range->increment,
+            grouping, range->scale, applyOnExit};
+}
 
 std::array<NumberBinding, Binding::kCount> buildBindings() {
     std::array<NumberBinding, Binding::kCount> table;
     for (int i = 0; i < kCurvePoints; ++i) {
         const QString n = QString::number(i + 1);
-        table[static_cast<std::size_t>(Binding::kCurveRpm + i)] = {"EditRpmAdv" + n,
-                                                                   "UpDownRpmAdv" + n,
-                                                                   ImageByte::curveRpm + i,
-                                                                   600,
-                                                                   20100,
-                                                                   100,
-                                                                   true,
-                                                                   Scale::Hundreds,
-                                                                   true};
-        table[static_cast<std::size_t>(Binding::kCurveAdvance + i)] = {
-            "EditAdvance" + n, "UpDownAdvance" + n, ImageByte::curveAdvance + i, 0, 60, 1, false, Scale::Plain, true};
+        table[static_cast<std::size_t>(Binding::kCurveRpm + i)] =
+            bind("EditRpmAdv" + n, "UpDownRpmAdv" + n, ImageByte::curveRpm + i, true, true);
+        table[static_cast<std::size_t>(Binding::kCurveAdvance + i)] =
+            bind("EditAdvance" + n, "UpDownAdvance" + n, ImageByte::curveAdvance + i, false, true);
     }
     const std::array<NumberBinding, Binding::kCount - Binding::kPocetBodu> singles = {{
-        {"EditPocetBodu", "UpDownPocetBodu", ImageByte::curvePointCount, 1, 15, 1, true, Scale::Plain, true},
-        {"EditBaseAdv", "UpDownBaseAdv", ImageByte::baseAdvance, 0, 40, 1, true, Scale::Plain, true},
-        {"EditOmez1", "UpDownOmez1", ImageByte::startLimiter, 999, 25000, 100, true, Scale::Hundreds, true},
-        {"EditOmez2", "UpDownOmez2", ImageByte::limiter, 999, 25000, 100, true, Scale::Hundreds, true},
-        {"EditRetard", "UpDownRetard", ImageByte::retard, 0, 25, 1, true, Scale::Plain, true},
+        bind("EditPocetBodu", "UpDownPocetBodu", ImageByte::curvePointCount, true, true),
+        bind("EditBaseAdv", "UpDownBaseAdv", ImageByte::baseAdvance, true, true),
+        bind("EditOmez1", "UpDownOmez1", ImageByte::startLimiter, true, true),
+        bind("EditOmez2", "UpDownOmez2", ImageByte::limiter, true, true),
+        bind("EditRetard", "UpDownRetard", ImageByte::retard, true, true),
         // The shift light and the clutch times have no handling of their own: their
         // values enter the set at the next read-back.
-        {"EditLedRazeni", "UpDownLedRazeni", ImageByte::pilotLight, 1000, 25000, 100, true, Scale::Hundreds, false},
-        {"EditClutch1", "UpDownClutch1", ImageByte::clutchTime, 0, 2500, 10, true, Scale::Tens, false},
-        {"EditClutch2", "UpDownClutch2", ImageByte::clutchPause, 0, 2500, 10, true, Scale::Tens, false},
-        {"EditRpmPulsu", "UpDownRpmPulsu", ImageByte::rpmPulses, 1, 6, 1, true, Scale::Plain, true},
-        {"EditRpmKorekce", "UpDownRpmKorekce", ImageByte::rpmCorrection, -60, 60, 1, true, Scale::Percent, true},
+        bind("EditLedRazeni", "UpDownLedRazeni", ImageByte::pilotLight, true, false),
+        bind("EditClutch1", "UpDownClutch1", ImageByte::clutchTime, true, false),
+        bind("EditClutch2", "UpDownClutch2", ImageByte::clutchPause, true, false),
+        bind("EditRpmPulsu", "UpDownRpmPulsu", ImageByte::rpmPulses, true, true),
+        bind("EditRpmKorekce", "UpDownRpmKorekce", ImageByte::rpmCorrection, true, true),
     }};
     for (std::size_t i = 0; i < singles.size(); ++i) {
         table[Binding::kPocetBodu + i] = singles[i];

@@ -37,6 +37,7 @@
 #include "files/ParameterFile.h"
 #include "files/TestMarker.h"
 #include "files/WorkingImageFile.h"
+#include "i18n/RangeTexts.h"
 #include "i18n/WindowTexts.h"
 #include "link/Telemetry.h"
 #include "ui/Artwork.h"
@@ -136,7 +137,7 @@ void TFormHlav::FormCreate(const QStringList& arguments) {
     settings.height = kDesignHeight;
     settings.language = static_cast<std::uint8_t>(LanguageId::English);
     IniFile ini;
-    ini.load(ConfigPaths::settingsFile());
+    ini.load(ConfigPaths::settingsFileToRead());
     settings.load(ini);
     applyStoredGeometry(settings);
     setFileLabel(settings.file);
@@ -148,7 +149,9 @@ void TFormHlav::FormCreate(const QStringList& arguments) {
             link_->mapping().setExplicit(n, device);
         }
     }
-    WorkingImageFile::load(ConfigPaths::workingImageFile(), set_);
+    // Bounded to the controls' ranges silently, as a unit would otherwise be programmed with
+    // whatever a hand-edited image holds.
+    WorkingImageFile::loadInRange(ConfigPaths::workingImageFileToRead(), set_);
 
     std::uint8_t language = settings.language;
     if (!arguments.isEmpty()) {
@@ -187,7 +190,7 @@ void TFormHlav::FormClose() {
     // The file is read again so that whatever else it holds now ([PORTS], comments) stays.
     // Failures leave the previous files as they were and are not reported.
     IniFile ini;
-    ini.load(ConfigPaths::settingsFile());
+    ini.load(ConfigPaths::settingsFileToRead());
     currentSettings().save(ini);
     ini.save(ConfigPaths::settingsFile());
     WorkingImageFile::save(ConfigPaths::workingImageFile(), set_);
@@ -668,10 +671,16 @@ void TFormHlav::MenuOpenClick() {
     if (!chosen.isEmpty()) {
         const QFileInfo info(chosen);
         QFile file(chosen);
+        QStringList outOfRange;
         // Only a plain file: a device or a pipe chosen under "All Files" could block or never end.
         if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
             showMessageBox(texts_.fileOpenError);
-        } else if (ParameterFile::read(file, set_)) {
+        } else if (ParameterFile::readInRange(file, set_, &outOfRange)) {
+            file.close();
+            // Told before the edit is applied, which may program the unit.
+            if (!outOfRange.isEmpty()) {
+                showMessageBox(outOfRangeNotice(currentLanguage(), outOfRange));
+            }
             applyEdit();
             setFileLabel(info.absoluteFilePath());
             currentFileName_ = info.absoluteFilePath();

@@ -1,8 +1,12 @@
 // Start-up and shut-down of the window with its settings file, working image file and
 // test-mode marker. Every test has a configuration folder of its own (XDG_CONFIG_HOME).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -11,7 +15,11 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "FakeDialogs.h"
 #include "FakePort.h"
@@ -77,6 +85,8 @@ private slots:
     void storedGeometry_data();
     void storedGeometry();
     void hostileFilesStillStart();
+    void specialFilesCountAsMissing();
+    void workingImageBroughtIntoRange();
 
 private:
     // A window against a fake port whose COM1..COM10 map to "fake-1".."fake-10".
@@ -539,6 +549,76 @@ void TestStartup::hostileFilesStillStart() {
     QVERIFY(readFile(settingsPath())
                 .contains(formSection(centred(QSize(823, 805)).x(), centred(QSize(823, 805)).y(), 805, 823, 1, 0, "",
                                       "", 0)));
+}
+
+void TestStartup::specialFilesCountAsMissing() {
+    // Pipes at all three paths: opening one for reading would wait for a writer forever.
+    QVERIFY(config_->makeFolder());
+    const QStringList pipes = {settingsPath(), imagePath(), ConfigPaths::markerFile()};
+    for (const QString& pipe : pipes) QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // Bound: should the start block on a pipe, writers come and go from 10 s on, so the
+    // test fails instead of hanging.
+    std::mutex mutex;
+    std::condition_variable done;
+    bool started = false;
+    std::atomic<bool> rescued = false;
+    std::thread guard([&] {
+        std::unique_lock lock(mutex);
+        if (done.wait_for(lock, std::chrono::seconds(10), [&] { return started; })) return;
+        do {
+            for (const QString& pipe : pipes) {
+                const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    rescued = true;
+                    ::close(fd);
+                }
+            }
+        } while (!done.wait_for(lock, std::chrono::milliseconds(100), [&] { return started; }));
+    });
+    start();
+    {
+        std::lock_guard lock(mutex);
+        started = true;
+    }
+    done.notify_one();
+    guard.join();
+    QVERIFY(!rescued);
+    QCOMPARE(window_->parameterSet().image(), ParameterSet().image());
+    QVERIFY(!window_->testMode());
+    QVERIFY(boxes_.isEmpty());
+    // The exit replaces the pipes by the files.
+    closeWindow();
+    QVERIFY(readFile(settingsPath()).startsWith("[FORM_HLAV]\r\nLeft="));
+    QCOMPARE(readFile(imagePath()), WorkingImageFile::toBytes(ParameterSet()));
+}
+
+void TestStartup::workingImageBroughtIntoRange() {
+    // A hand-edited image: the window shows every parameter inside its range, without a box.
+    ParameterSet edited;
+    edited.setByte(3, 200);  // header bytes are no parameters and stay
+    QList<QByteArray> numbers = WorkingImageFile::toBytes(edited).simplified().split(' ');
+    numbers[ImageByte::curvePointCount] = "0";
+    numbers[ImageByte::baseAdvance] = "300";
+    numbers[ImageByte::limiter] = "12800";
+    numbers[ImageByte::lobeSetting] = "9";
+    numbers[ImageByte::curveAdvance + 1] = "61";
+    numbers[ImageByte::rpmCorrection] = "170";
+    QVERIFY(writeFile(imagePath(), numbers.join(' ')));
+    start();
+    QVERIFY(boxes_.isEmpty());
+    QCOMPARE(child<QLineEdit>("EditPocetBodu")->text(), QString("1"));
+    QCOMPARE(child<QLineEdit>("EditBaseAdv")->text(), QString("40"));
+    QCOMPARE(child<QLineEdit>("EditOmez2")->text(), QLocale().toString(25000));
+    QCOMPARE(child<QComboBox>("ComboBoxPocPalcu")->currentIndex(), 2);
+    QCOMPARE(child<QLineEdit>("EditAdvance2")->text(), QString("60"));
+    QCOMPARE(child<QLineEdit>("EditRpmKorekce")->text(), QString("60"));
+    QCOMPARE(window_->parameterSet().byte(3), 200);
+    // And the exit stores the bounded set.
+    closeWindow();
+    const QByteArray stored = readFile(imagePath());
+    QList<QByteArray> back = stored.simplified().split(' ');
+    QCOMPARE(back.mid(50, 6), (QList<QByteArray>{"0", "1", "40", "100", "250", "6"}));
+    QCOMPARE(back[ImageByte::lobeSetting], QByteArray("3"));
 }
 
 QTEST_MAIN(TestStartup)
