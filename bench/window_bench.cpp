@@ -12,6 +12,7 @@
 
 #include "AllocationCounter.h"
 #include "BenchPort.h"
+#include "ui/CurveGraph.h"
 #include "ui/TFormHlav.h"
 
 namespace {
@@ -236,6 +237,38 @@ void BM_HighlightLiveRowUnchanged(benchmark::State& state) {
     if (window->colourChanges() != changes) state.SkipWithError("an unchanged row was coloured again");
 }
 BENCHMARK(BM_HighlightLiveRowUnchanged);
+
+// The whole graph drawn again, as after a change of the set: the cached picture rebuilt
+// and put on the screen.
+void BM_CurveGraphRepaint(benchmark::State& state) {
+    CurveGraph* graph = window->curveGraph();
+    const ParameterSet sets[2] = {plainSet(), busySet()};
+    int i = 0;
+    const int before = graph->pictureRedraws();
+    for (auto _ : state) {
+        graph->showSet(sets[i]);
+        graph->repaint();
+        i ^= 1;
+    }
+    if (graph->pictureRedraws() - before < state.iterations()) state.SkipWithError("the picture was not redrawn");
+    graph->showSet(window->parameterSet());
+}
+BENCHMARK(BM_CurveGraphRepaint);
+
+// A moving live point: only the areas it leaves and enters are painted.
+void BM_CurveGraphLivePoint(benchmark::State& state) {
+    CurveGraph* graph = window->curveGraph();
+    graph->repaint();
+    int rpm = 1000;
+    const int before = graph->pictureRedraws();
+    for (auto _ : state) {
+        graph->showLive(rpm, 10 + rpm / 1000);
+        graph->repaint();
+        rpm = rpm >= 9000 ? 1000 : rpm + 50;
+    }
+    if (graph->pictureRedraws() != before) state.SkipWithError("a live point redrew the whole picture");
+}
+BENCHMARK(BM_CurveGraphLivePoint);
 
 }  // namespace
 
