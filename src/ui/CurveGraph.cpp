@@ -80,13 +80,12 @@ void CurveGraph::setLive(const CurveLive& live) {
     if (live == live_) {
         return;
     }
-    // Only the two small areas of the old and the new dot are painted again.
+    // Only the small area around the old and the new dot is painted again.
     const QRect before = liveDotRect(computeGeometry().live);
     live_ = live;
     const QRect after = liveDotRect(computeGeometry().live);
     if (before != after) {
-        update(before);
-        update(after);
+        update(before.united(after));
     }
 }
 
@@ -98,20 +97,29 @@ QRect CurveGraph::liveDotRect(const std::optional<QPointF>& centre) const {
     return QRectF(centre->x() - r, centre->y() - r, 2 * r, 2 * r).toAlignedRect();
 }
 
-QRectF CurveGraph::plotRect() const {
+void CurveGraph::measure() const {
+    // Text measuring shapes text: done once per size and font, not for every live frame.
+    if (measured_.valid && measured_.size == size()) {
+        return;
+    }
     const QFontMetricsF metrics(font());
     const double line = metrics.height();
+    const double widest = metrics.horizontalAdvance(QStringLiteral("20000"));
     const double left = line + 4 + metrics.horizontalAdvance(QStringLiteral("60")) + 6;
     const double top = line / 2 + 8;
     const double bottom = 2 * line + 8;
-    const double right = metrics.horizontalAdvance(QStringLiteral("20000")) / 2 + 4;
-    return QRectF(left, top, std::max(1.0, width() - left - right), std::max(1.0, height() - top - bottom));
+    const double right = widest / 2 + 4;
+    measured_.plot = QRectF(left, top, std::max(1.0, width() - left - right), std::max(1.0, height() - top - bottom));
+    measured_.rpmTickPx = widest + 8;
+    measured_.advanceTickPx = line + 4;
+    measured_.size = size();
+    measured_.valid = true;
 }
 
 CurveGeometry CurveGraph::computeGeometry() const {
-    const QFontMetricsF metrics(font());
-    return CurveGeometry::compute(set_, live_, plotRect(), metrics.horizontalAdvance(QStringLiteral("20000")) + 8,
-                                  metrics.height() + 4, dragRanges_);
+    measure();
+    return CurveGeometry::compute(set_, live_, measured_.plot, measured_.rpmTickPx, measured_.advanceTickPx,
+                                  dragRanges_);
 }
 
 CurveGeometry CurveGraph::curveGeometry() const { return computeGeometry(); }
@@ -128,6 +136,7 @@ void CurveGraph::resizeEvent(QResizeEvent* event) {
 
 void CurveGraph::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange) {
+        measured_.valid = false;
         invalidatePicture();
     }
     QWidget::changeEvent(event);

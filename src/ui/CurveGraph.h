@@ -50,7 +50,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QRectF plotRect() const;
+    void measure() const;
     CurveGeometry computeGeometry() const;
     void invalidatePicture();
     void redrawPicture();
@@ -66,4 +66,13 @@ private:
     int pictureRedraws_ = 0;
     int dragIndex_ = -1;
     std::optional<CurveRanges> dragRanges_;
+    // The plot rectangle and the room of a tick label, for the current size and font.
+    struct Measures {
+        bool valid = false;
+        QSize size;
+        QRectF plot;
+        double rpmTickPx = 0;
+        double advanceTickPx = 0;
+    };
+    mutable Measures measured_;
 };
