@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -12,6 +13,7 @@
 
 #include "AllocationCounter.h"
 #include "BenchPort.h"
+#include "ui/CurveGraph.h"
 #include "ui/TFormHlav.h"
 
 namespace {
@@ -236,6 +238,43 @@ void BM_HighlightLiveRowUnchanged(benchmark::State& state) {
     if (window->colourChanges() != changes) state.SkipWithError("an unchanged row was coloured again");
 }
 BENCHMARK(BM_HighlightLiveRowUnchanged);
+
+// The whole graph drawn again, as after a change of the set: the cached picture rebuilt
+// and the widget painted whole (into an image of the screen's kind).
+void BM_CurveGraphRepaint(benchmark::State& state) {
+    CurveGraph* graph = window->curveGraph();
+    const ParameterSet sets[2] = {plainSet(), busySet()};
+    QImage target(graph->size(), QImage::Format_ARGB32_Premultiplied);
+    graph->showSet(sets[1]);
+    graph->render(&target);
+    int i = 0;
+    const int before = graph->pictureRedraws();
+    for (auto _ : state) {
+        graph->showSet(sets[i]);
+        graph->render(&target);
+        i ^= 1;
+    }
+    if (graph->pictureRedraws() - before < state.iterations()) state.SkipWithError("the picture was not redrawn");
+    graph->showSet(window->parameterSet());
+}
+BENCHMARK(BM_CurveGraphRepaint);
+
+// A moving live point: the cached picture is not redrawn. The whole widget is painted
+// here, more than the small area the event loop paints.
+void BM_CurveGraphLivePoint(benchmark::State& state) {
+    CurveGraph* graph = window->curveGraph();
+    QImage target(graph->size(), QImage::Format_ARGB32_Premultiplied);
+    graph->render(&target);
+    int rpm = 1000;
+    const int before = graph->pictureRedraws();
+    for (auto _ : state) {
+        graph->showLive(rpm, 10 + rpm / 1000);
+        graph->render(&target);
+        rpm = rpm >= 9000 ? 1000 : rpm + 50;
+    }
+    if (graph->pictureRedraws() != before) state.SkipWithError("a live point redrew the whole picture");
+}
+BENCHMARK(BM_CurveGraphLivePoint);
 
 }  // namespace
 

@@ -90,35 +90,101 @@ bool decodeTelemetry(std::span<const std::uint8_t> f, const ParameterSet& set, T
     return true;
 }
 
-TelemetryTexts telemetryTexts(const TelemetryValues& v, const MessageTexts& t) {
+QString telemetryLineText(LiveLine line, const TelemetryValues& v, const MessageTexts& t) {
     auto yesNo = [&t](bool on) -> const QString& { return on ? t.yesWord : t.noWord; };
+    switch (line) {
+        case LiveLine::Rpm:
+            return QString::asprintf("RPM = %d ", static_cast<int>(v.rpm));
+        case LiveLine::Napeti: {
+            // The unit reports millivolts; the label has always shown them through a float.
+            const float volts = static_cast<float>(v.supplyMillivolts * 0.001);
+            return QString::asprintf("U = %4.1f [V]", static_cast<double>(volts));
+        }
+        case LiveLine::Blocking:
+            return t.blockingPrefix + yesNo(v.blockingActive);
+        case LiveLine::KillSwitch:
+            return QStringLiteral("Kill switch - ") + yesNo(v.killSwitchActive);
+        case LiveLine::Advance:
+            if (v.advanceMax != 0)
+                return t.advanceWord +
+                       QString::asprintf(" = %d [°] /max %d [°]", v.advance, static_cast<int>(v.advanceMax));
+            return t.advanceWord + QString::asprintf(" = %d [°]", v.advance);
+        case LiveLine::Snimac:
+            return t.pickupPrefix + (v.pickupSignal ? t.pickupRunning : t.pickupNoSignal);
+        case LiveLine::PolaritaMer:
+            if (v.rpm == 0) return t.polarityPrefix + QStringLiteral(" ---");
+            return t.polarityPrefix + (v.pickupNegative ? t.negativeWord : t.positiveWord);
+        case LiveLine::MonOmez1:
+            return t.startLimiterPrefix + yesNo(v.startLimiterActive);
+        case LiveLine::MonRetard:
+            return t.retardPrefix + yesNo(v.retardActive);
+        case LiveLine::ClutchMon:
+            return v.clutchMasterActive ? QStringLiteral("Clutch master = ON") : QStringLiteral("Clutch master = OFF");
+        case LiveLine::PocetProgramovani:
+            return t.programCountPrefix + QString::number(v.programmingCount);
+        case LiveLine::Count:
+            break;
+        default: {
+            const int i = static_cast<int>(line) - static_cast<int>(LiveLine::Test1);
+            return QString::asprintf("Test%d = %d ", i + 1,
+                                     static_cast<int>(v.testValues[static_cast<std::size_t>(i)]));
+        }
+    }
+    return {};
+}
 
+TelemetryTexts telemetryTexts(const TelemetryValues& v, const MessageTexts& t) {
+    auto text = [&](LiveLine line) { return telemetryLineText(line, v, t); };
     TelemetryTexts out;
-    out.labelRpm = QString::asprintf("RPM = %d ", static_cast<int>(v.rpm));
-    // The unit reports millivolts; the label has always shown them through a float.
-    const float volts = static_cast<float>(v.supplyMillivolts * 0.001);
-    out.labelNapeti = QString::asprintf("U = %4.1f [V]", static_cast<double>(volts));
-    out.labelBlocking = t.blockingPrefix + yesNo(v.blockingActive);
-    out.labelKillSwitch = QStringLiteral("Kill switch - ") + yesNo(v.killSwitchActive);
-    if (v.advanceMax != 0)
-        out.labelAdvance =
-            t.advanceWord + QString::asprintf(" = %d [°] /max %d [°]", v.advance, static_cast<int>(v.advanceMax));
-    else
-        out.labelAdvance = t.advanceWord + QString::asprintf(" = %d [°]", v.advance);
-    out.labelSnimac = t.pickupPrefix + (v.pickupSignal ? t.pickupRunning : t.pickupNoSignal);
-    if (v.rpm == 0)
-        out.labelPolaritaMer = t.polarityPrefix + QStringLiteral(" ---");
-    else
-        out.labelPolaritaMer = t.polarityPrefix + (v.pickupNegative ? t.negativeWord : t.positiveWord);
-    out.labelMonOmez1 = t.startLimiterPrefix + yesNo(v.startLimiterActive);
-    out.labelMonRetard = t.retardPrefix + yesNo(v.retardActive);
-    out.labelClutchMon =
-        v.clutchMasterActive ? QStringLiteral("Clutch master = ON") : QStringLiteral("Clutch master = OFF");
-    out.labelPocetProgramovani = t.programCountPrefix + QString::number(v.programmingCount);
+    out.labelRpm = text(LiveLine::Rpm);
+    out.labelNapeti = text(LiveLine::Napeti);
+    out.labelBlocking = text(LiveLine::Blocking);
+    out.labelKillSwitch = text(LiveLine::KillSwitch);
+    out.labelAdvance = text(LiveLine::Advance);
+    out.labelSnimac = text(LiveLine::Snimac);
+    out.labelPolaritaMer = text(LiveLine::PolaritaMer);
+    out.labelMonOmez1 = text(LiveLine::MonOmez1);
+    out.labelMonRetard = text(LiveLine::MonRetard);
+    out.labelClutchMon = text(LiveLine::ClutchMon);
+    out.labelPocetProgramovani = text(LiveLine::PocetProgramovani);
     for (std::size_t i = 0; i < out.labelTest.size(); ++i)
-        out.labelTest[i] =
-            QString::asprintf("Test%d = %d ", static_cast<int>(i + 1), static_cast<int>(v.testValues[i]));
+        out.labelTest[i] = text(static_cast<LiveLine>(static_cast<int>(LiveLine::Test1) + static_cast<int>(i)));
     return out;
+}
+
+bool LiveLineCache::changed(LiveLine line, const TelemetryValues& v) const {
+    if (!valid_) return true;
+    const TelemetryValues& o = last_;
+    switch (line) {
+        case LiveLine::Rpm:
+            return v.rpm != o.rpm;
+        case LiveLine::Napeti:
+            return v.supplyMillivolts != o.supplyMillivolts;
+        case LiveLine::Blocking:
+            return v.blockingActive != o.blockingActive;
+        case LiveLine::KillSwitch:
+            return v.killSwitchActive != o.killSwitchActive;
+        case LiveLine::Advance:
+            return v.advance != o.advance || v.advanceMax != o.advanceMax;
+        case LiveLine::Snimac:
+            return v.pickupSignal != o.pickupSignal;
+        case LiveLine::PolaritaMer:
+            return (v.rpm == 0) != (o.rpm == 0) || v.pickupNegative != o.pickupNegative;
+        case LiveLine::MonOmez1:
+            return v.startLimiterActive != o.startLimiterActive;
+        case LiveLine::MonRetard:
+            return v.retardActive != o.retardActive;
+        case LiveLine::ClutchMon:
+            return v.clutchMasterActive != o.clutchMasterActive;
+        case LiveLine::PocetProgramovani:
+            return v.programmingCount != o.programmingCount;
+        case LiveLine::Count:
+            return false;
+        default: {
+            const auto i = static_cast<std::size_t>(static_cast<int>(line) - static_cast<int>(LiveLine::Test1));
+            return v.testValues[i] != o.testValues[i];
+        }
+    }
 }
 
 LiveRow findLiveRow(std::uint16_t liveRpm, const ParameterSet& set) {

@@ -58,6 +58,42 @@ struct TelemetryTexts {
 };
 TelemetryTexts telemetryTexts(const TelemetryValues& values, const MessageTexts& texts);
 
+// The live-value lines one by one, so that the window builds only the texts that change.
+enum class LiveLine {
+    Rpm,
+    Napeti,
+    Blocking,
+    KillSwitch,
+    Advance,
+    Snimac,
+    PolaritaMer,
+    MonOmez1,
+    MonRetard,
+    ClutchMon,
+    PocetProgramovani,
+    Test1,  // Test1..Test8 follow in order
+    Count = Test1 + 8,
+};
+constexpr int kLiveLineCount = static_cast<int>(LiveLine::Count);
+QString telemetryLineText(LiveLine line, const TelemetryValues& values, const MessageTexts& texts);
+
+// Which lines show something else than for the last frame remembered: each text depends
+// on a few values only. Everything counts as changed until a frame is remembered and
+// after forget() (the language changed, or placeholders replaced the texts).
+class LiveLineCache {
+public:
+    bool changed(LiveLine line, const TelemetryValues& values) const;
+    void remember(const TelemetryValues& values) {
+        last_ = values;
+        valid_ = true;
+    }
+    void forget() { valid_ = false; }
+
+private:
+    TelemetryValues last_{};
+    bool valid_ = false;
+};
+
 // The curve row nearest to the live RPM; none while the RPM is below the first point.
 struct LiveRow {
     int row = 0;

@@ -41,6 +41,7 @@
 #include "i18n/WindowTexts.h"
 #include "link/Telemetry.h"
 #include "ui/Artwork.h"
+#include "ui/CurveGraph.h"
 #include "ui/EditorBindings.h"
 #include "ui/FileDialogs.h"
 #include "ui/Manual.h"
@@ -175,6 +176,10 @@ void TFormHlav::FormCreate(const QStringList& arguments) {
     cGauge_->hide();
     setTestMode(TestMarker::check(ConfigPaths::markerFile()));
     updateLayout();
+    // The set as started with is where undo stops, and what the file label compares with.
+    history_.reset(set_.image());
+    updateUndoActions();
+    markSaved();
 
     if (about_ == nullptr) {
         about_ = new TFormAbout(this);
@@ -255,6 +260,8 @@ void TFormHlav::applyStoredGeometry(const AppSettings& settings) {
 }
 
 void TFormHlav::rebuildMessageTexts() {
+    // The placeholders and the new language replace what the live lines show.
+    liveLines_.forget();
     buildMessageTexts(
         texts_, PlaceholderHook{[this] { return !labelSpojeni_->isHidden(); },
                                 [this](PlaceholderLabel label, const QString& text) { setPlaceholder(label, text); }});
@@ -295,6 +302,7 @@ void TFormHlav::applyWindowTexts() {
         applyText(QString::fromUtf8(row.target), static_cast<int>(row.kind), row.item, row.textFor(language),
                   row.itemsFor(language));
     }
+    applyEditingTexts();
     rebuildMessageTexts();
 }
 
@@ -478,13 +486,20 @@ void TFormHlav::refreshWindow() {
     setControlColour(checkBoxZakazCteni_, checkBoxZakazCteni_->isChecked() ? kRed : QColor());
     showHeaderLabels();
     updateLayout();
+    curveGraph_->showSet(set_);
+    updateFileLabel();
     --busy_;
+    // A Read takes the unit's set in and shows it: one step of its own.
+    if (exchange_->mode() == ExchangeMode::Read) {
+        recordStep();
+    }
 }
 
 void TFormHlav::applyEdit() {
     set_.validate();
     refreshWindow();
     refreshWindow();
+    recordStep();
     programAfterChange();
 }
 
@@ -614,6 +629,10 @@ bool TFormHlav::eventFilter(QObject* watched, QEvent* event) {
         if (formKeyPress(static_cast<QKeyEvent*>(event))) {
             return true;
         }
+    } else if (event->type() == QEvent::ShortcutOverride) {
+        if (undoKeyForWindow(edit, static_cast<QKeyEvent*>(event))) {
+            return true;
+        }
     } else if (event->type() == QEvent::FocusOut) {
         // Leaving a box for another control of the window applies it; the window losing
         // activation or a menu opening is not leaving the box.
@@ -647,6 +666,9 @@ void TFormHlav::Timer1Timer() {
     inTimer1_ = true;
     exchange_->onTimerTick();
     inTimer1_ = false;
+    if (exchange_->connectionLost()) {
+        curveGraph_->hideLive();
+    }
 }
 
 void TFormHlav::startCommand(void (DeviceExchange::*start)()) {
@@ -684,6 +706,7 @@ void TFormHlav::MenuOpenClick() {
             applyEdit();
             setFileLabel(info.absoluteFilePath());
             currentFileName_ = info.absoluteFilePath();
+            markSaved();
         } else {
             showMessageBox(texts_.fileVersionMismatch);
         }
@@ -713,6 +736,7 @@ void TFormHlav::MenuSaveClick() {
     refreshWindow();
     setFileLabel(path);
     currentFileName_ = path;
+    markSaved();
 }
 
 void TFormHlav::MenuNewClick() {
@@ -879,9 +903,12 @@ void TFormHlav::selectPort(int portNumber) {
     link_->selectPort(static_cast<std::uint8_t>(portNumber));
 }
 
-void TFormHlav::setFileLabel(const QString& text) { labelFile2_->setText(text); }
+void TFormHlav::setFileLabel(const QString& text) {
+    fileName_ = text;
+    updateFileLabel();
+}
 
-QString TFormHlav::fileLabel() const { return labelFile2_->text(); }
+QString TFormHlav::fileLabel() const { return fileName_; }
 
 bool TFormHlav::ignAll() const { return checkBoxIgnAll_->isChecked(); }
 
@@ -945,34 +972,49 @@ void TFormHlav::setConnectionLabelVisible(bool visible) {
     }
 }
 
-void TFormHlav::clearFileLabel() { labelFile2_->setText(QString()); }
+void TFormHlav::clearFileLabel() { setFileLabel(QString()); }
 
 void TFormHlav::showTelemetry(const TelemetryValues& values) {
-    const TelemetryTexts texts = telemetryTexts(values, texts_);
-    const std::array<std::tuple<QLabel*, const QString&, LiveColour>, 10> lines = {{
-        {labelRpm_, texts.labelRpm, values.rpmColour},
-        {labelNapeti_, texts.labelNapeti, values.voltageColour},
-        {labelBlocking_, texts.labelBlocking, values.blockingColour},
-        {labelKillSwitch_, texts.labelKillSwitch, values.killSwitchColour},
-        {labelAdvance_, texts.labelAdvance, values.advanceColour},
-        {labelSnimac_, texts.labelSnimac, values.pickupColour},
-        {labelPolaritaMer_, texts.labelPolaritaMer, values.polarityColour},
-        {labelMonOmez1_, texts.labelMonOmez1, values.startLimiterColour},
-        {labelMonRetard_, texts.labelMonRetard, values.retardColour},
-        {labelClutchMon_, texts.labelClutchMon, values.clutchColour},
+    // Only what shows something new is set: a steady engine costs no text and no repaint.
+    const std::array<std::pair<QLabel*, LiveColour>, 11> lines = {{
+        {labelRpm_, values.rpmColour},
+        {labelNapeti_, values.voltageColour},
+        {labelBlocking_, values.blockingColour},
+        {labelKillSwitch_, values.killSwitchColour},
+        {labelAdvance_, values.advanceColour},
+        {labelSnimac_, values.pickupColour},
+        {labelPolaritaMer_, values.polarityColour},
+        {labelMonOmez1_, values.startLimiterColour},
+        {labelMonRetard_, values.retardColour},
+        {labelClutchMon_, values.clutchColour},
+        {labelPocetProgramovani_, LiveColour::Normal},
     }};
-    for (const auto& [label, text, colour] : lines) {
-        label->setText(text);
-        setControlColour(label, liveColour(colour));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto line = static_cast<LiveLine>(i);
+        if (liveLines_.changed(line, values)) {
+            lines[i].first->setText(telemetryLineText(line, values, texts_));
+        }
+        if (line != LiveLine::PocetProgramovani) {
+            setControlColour(lines[i].first, liveColour(lines[i].second));
+        }
     }
-    cGaugeRpm_->setValue(std::clamp(values.rpmGauge, 0, 100));
-    labelPocetProgramovani_->setText(texts.labelPocetProgramovani);
     for (std::size_t i = 0; i < labelTest_.size(); ++i) {
-        labelTest_[i]->setText(texts.labelTest[i]);
+        const auto line = static_cast<LiveLine>(static_cast<int>(LiveLine::Test1) + static_cast<int>(i));
+        if (liveLines_.changed(line, values)) {
+            labelTest_[i]->setText(telemetryLineText(line, values, texts_));
+        }
     }
+    liveLines_.remember(values);
+    const int gauge = std::clamp(values.rpmGauge, 0, 100);
+    if (gauge != shownRpmGauge_) {
+        shownRpmGauge_ = gauge;
+        cGaugeRpm_->setValue(gauge);
+    }
+    curveGraph_->showLive(values.rpm, values.advance);
 }
 
 void TFormHlav::highlightLiveRow(int liveRow, bool none) {
+    curveGraph_->showHighlight(none ? -1 : liveRow);
     for (int i = 0; i < kCurvePoints; ++i) {
         const QColor colour = (!none && i == liveRow) ? kGreen : QColor();
         setControlColour(rpmEdits_[static_cast<std::size_t>(i)], colour);

@@ -14,9 +14,12 @@
 #include "link/DeviceExchange.h"
 #include "link/ExchangeView.h"
 #include "link/SerialLink.h"
+#include "link/Telemetry.h"
 #include "model/ParameterImage.h"
 #include "model/ParameterSet.h"
+#include "model/UndoHistory.h"
 
+class CurveGraph;
 class DocumentOpener;
 class FileDialogs;
 class PrintTarget;
@@ -116,9 +119,12 @@ public:
     // The COM menu command: tick, then close and reopen the port on that number.
     void selectPort(int portNumber);
 
-    // The file the set came from (LabelFile2) and the last file opened or saved.
+    // The file the set came from (LabelFile2) and the last file opened or saved. The label
+    // shows a trailing " *" while the set differs from what that file was opened or saved
+    // with; fileLabel() is the name alone.
     void setFileLabel(const QString& text);
     QString fileLabel() const;
+    bool unsavedChanges() const;
     QString currentFileName() const { return currentFileName_; }
     void setCurrentFileName(const QString& name) { currentFileName_ = name; }
 
@@ -159,6 +165,10 @@ public:
     // How many colours were really applied to a control so far.
     int colourChanges() const { return colourChanges_; }
 
+    // The curve graph and the steps of the set that undo and redo go through.
+    CurveGraph* curveGraph() const { return curveGraph_; }
+    const UndoHistory& undoHistory() const { return history_; }
+
 public slots:
     void Timer1Timer();
     void MenuProgramClick();
@@ -183,6 +193,8 @@ public slots:
     void ComboBoxChange();
     void RadioGroupPolaritaClick();
     void CheckBoxProgHnedMouseUp();
+    void MenuUndoClick();
+    void MenuRedoClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -215,6 +227,16 @@ private:
     void centreOnScreen();
     void applyStoredGeometry(const AppSettings& settings);
     void rebuildMessageTexts();
+    // Undo, redo, the dragged graph point and the unsaved marker (TFormHlavEditing.cpp).
+    void recordStep();
+    void restoreStep(const std::optional<ParameterImage>& image);
+    void updateUndoActions();
+    void markSaved();
+    void updateFileLabel();
+    void applyEditingTexts();
+    bool undoKeyForWindow(QLineEdit* edit, QKeyEvent* event) const;
+    void curvePointDragged(int index, int rpmCode, int advance);
+    void curvePointDropped(int index);
 
     // What the window owns; the exchange holds references to the set, texts and link.
     ParameterSet set_;
@@ -237,6 +259,11 @@ private:
     TFormAbout* about_ = nullptr;
     QHash<const QWidget*, QColor> colours_;
     int colourChanges_ = 0;
+    LiveLineCache liveLines_;
+    int shownRpmGauge_ = -1;
+    UndoHistory history_;
+    QString fileName_;         // the name in LabelFile2, without the marker
+    ImageBlock savedBlock_{};  // the parameters as last opened or saved
 
     // Bound number controls, parallel to numberBindings().
     std::array<QLineEdit*, 40> numberEdits_{};
@@ -287,6 +314,9 @@ private:
     QStatusBar* statusBar1_ = nullptr;
     std::array<QAction*, PortMapping::kPorts> menuCom_{};
     std::array<QAction*, kLanguageCount> menuLanguage_{};
+    QAction* menuUndo_ = nullptr;
+    QAction* menuRedo_ = nullptr;
+    CurveGraph* curveGraph_ = nullptr;
     QActionGroup* comGroup_ = nullptr;
     QActionGroup* languageGroup_ = nullptr;
 };

@@ -21,6 +21,7 @@
 
 #include "i18n/WindowTexts.h"
 #include "ui/Artwork.h"
+#include "ui/CurveGraph.h"
 #include "ui/EditorBindings.h"
 #include "ui/RadioGroup.h"
 #include "ui/UpDown.h"
@@ -104,6 +105,11 @@ void TFormHlav::buildMenus() {
     QMenu* tools = addMenu("MenuTools");
     addItem(tools, "AdvanceMinus", QKeySequence(Qt::Key_F4), &TFormHlav::BitBtnAdvMinusClick);
     addItem(tools, "AdvancePlus", QKeySequence(Qt::Key_F5), &TFormHlav::BitBtnAdvPlusClick);
+    tools->addSeparator();
+    menuUndo_ = addItem(tools, "MenuUndo", QKeySequence(Qt::CTRL | Qt::Key_Z), &TFormHlav::MenuUndoClick);
+    menuRedo_ = addItem(tools, "MenuRedo", {}, &TFormHlav::MenuRedoClick);
+    menuRedo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    menuRedo_->setShortcutContext(Qt::WindowShortcut);
 
     QMenu* language = addMenu("MenuLanguage");
     languageGroup_ = new QActionGroup(this);
@@ -158,7 +164,16 @@ void TFormHlav::buildCentral() {
     // Body: the curve, the selectors, the settings on the right above the live values.
     auto* body = new QHBoxLayout;
     body->setSpacing(6);
-    body->addWidget(buildCurve(), 0, Qt::AlignTop);
+    // The left column: the curve's boxes, and its graph in the room below them.
+    auto* left = new QVBoxLayout;
+    left->setSpacing(6);
+    left->addWidget(buildCurve());
+    curveGraph_ = new CurveGraph(central_);
+    curveGraph_->setObjectName("CurveGraph");
+    left->addWidget(curveGraph_, 1);
+    connect(curveGraph_, &CurveGraph::pointDragged, this, &TFormHlav::curvePointDragged);
+    connect(curveGraph_, &CurveGraph::pointDropped, this, &TFormHlav::curvePointDropped);
+    body->addLayout(left);
     body->addWidget(buildMiddle(), 0, Qt::AlignTop);
     auto* right = new QVBoxLayout;
     right->setSpacing(8);
@@ -166,9 +181,7 @@ void TFormHlav::buildCentral() {
     right->addWidget(buildLive());
     right->addStretch(1);
     body->addLayout(right, 1);
-    root->addLayout(body);
-
-    root->addStretch(1);
+    root->addLayout(body, 1);
     root->addWidget(buildLower());
     root->addWidget(buildTestLabels());
     setCentralWidget(central_);
