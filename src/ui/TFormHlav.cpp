@@ -41,6 +41,7 @@
 #include "ui/Artwork.h"
 #include "ui/EditorBindings.h"
 #include "ui/FileDialogs.h"
+#include "ui/HistoryFeature.h"
 #include "ui/Manual.h"
 #include "ui/Printout.h"
 #include "ui/RadioGroup.h"
@@ -97,6 +98,7 @@ TFormHlav::TFormHlav(std::unique_ptr<PortBackend> backend, QWidget* parent)
 
     // The control tables and every control exist before anything else uses them.
     buildMenus();
+    history_ = new HistoryFeature(*this, findChild<QMenu*>("MenuTools"));
     buildCentral();
     applyFixedTexts();
     resize(kDesignWidth, kDesignHeight);
@@ -125,6 +127,7 @@ void TFormHlav::FormCreate(const QStringList& arguments) {
     IniFile ini;
     ini.load(ConfigPaths::settingsFile());
     settings.load(ini);
+    history_->loadSettings(ini);
     applyStoredGeometry(settings);
     setFileLabel(settings.file);
     currentFileName_ = settings.iniDir;
@@ -176,6 +179,7 @@ void TFormHlav::FormClose() {
     IniFile ini;
     ini.load(ConfigPaths::settingsFile());
     currentSettings().save(ini);
+    history_->saveSettings(ini);
     ini.save(ConfigPaths::settingsFile());
     WorkingImageFile::save(ConfigPaths::workingImageFile(), set_);
 }
@@ -279,6 +283,7 @@ void TFormHlav::applyWindowTexts() {
         applyText(QString::fromUtf8(row.target), static_cast<int>(row.kind), row.item, row.textFor(language),
                   row.itemsFor(language));
     }
+    history_->applyTexts();
     rebuildMessageTexts();
 }
 
@@ -487,7 +492,7 @@ void TFormHlav::programAfterChange() {
         }
     }
     if (changed) {
-        exchange_->startProgram();
+        history_->startProgram();
     }
 }
 
@@ -634,7 +639,12 @@ void TFormHlav::startCommand(void (DeviceExchange::*start)()) {
     (exchange_.get()->*start)();
 }
 
-void TFormHlav::MenuProgramClick() { startCommand(&DeviceExchange::startProgram); }
+void TFormHlav::MenuProgramClick() {
+    readBackFromWindow();
+    set_.validate();
+    refreshWindow();
+    history_->startProgram();
+}
 
 void TFormHlav::MenuVerifyClick() { startCommand(&DeviceExchange::startVerify); }
 
