@@ -284,6 +284,7 @@ int main(int argc, char** argv) {
     QTemporaryDir config;
     if (!config.isValid()) return 1;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    qputenv("XDG_DATA_HOME", (config.path() + "/data").toUtf8());  // the set history
 
     benchmark::Initialize(&argc, argv);
     QApplication app(argc, argv);

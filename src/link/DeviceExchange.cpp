@@ -58,8 +58,12 @@ void DeviceExchange::start(ExchangeMode mode, std::uint8_t command, const QStrin
     endProgram(false);
     if (mode == ExchangeMode::Program) programState_ = ProgramState::Running;
     mode_ = mode;
+    command_ = mode;
     commandByte_ = command;
     attempt_ = 0;
+    readTarget_ = nullptr;
+    resultNote_.clear();
+    verifyAnswer_.reset();
     view_.showMessage(text, ExchangeView::MessageColour::Normal);
     messageCountdown_ = kMessageLifetime;
     gauge_ = 0;
@@ -74,6 +78,11 @@ void DeviceExchange::startVerify() { start(ExchangeMode::Verify, kReadParameters
 void DeviceExchange::startRead() {
     start(ExchangeMode::Read, kReadHeaderCommand, texts_.readPrefix);
     view_.clearFileLabel();
+}
+
+void DeviceExchange::startReadInto(ParameterSet& target) {
+    start(ExchangeMode::Read, kReadHeaderCommand, texts_.readPrefix);
+    readTarget_ = &target;
 }
 
 void DeviceExchange::dispatchReceived(std::span<const std::uint8_t> received) {
@@ -108,6 +117,10 @@ void DeviceExchange::handleBlockAnswer(std::span<const std::uint8_t> frame) {
     // nothing below touches the frame once a box has been opened.
     switch (mode_) {
         case ExchangeMode::Read:
+            if (readTarget_) {
+                handleSeparateRead(b, payload);
+                return;
+            }
             set_.replaceBlock(b, payload);
             if (b == kHeaderBlock) {
                 headerTexts_.decodeHeader(set_.block(kHeaderBlock));
@@ -153,16 +166,20 @@ void DeviceExchange::handleBlockAnswer(std::span<const std::uint8_t> frame) {
             return;
 
         case ExchangeMode::Verify:
+            if (b == kParameterBlock) {
+                verifyAnswer_.emplace();
+                std::copy(payload.begin(), payload.end(), verifyAnswer_->begin());
+            }
             if (!blockMatches(set_.image(), b, payload, CompareRule::SkipRpmPulses)) return;
             if (b == kHeaderBlock) {
                 advanceStep();
                 return;
             }
             view_.setGaugeVisible(false);
-            view_.showMessage(texts_.verifyOk, ExchangeView::MessageColour::Normal);
-            messageCountdown_ = kMessageLifetime;
+            showResult(texts_.verifyOk, ExchangeView::MessageColour::Normal);
             mode_ = ExchangeMode::Idle;
             endProgram(true);
+            if (observer_) observer_->commandFinished(command_, true);
             return;
 
         case ExchangeMode::Idle:
@@ -193,10 +210,49 @@ void DeviceExchange::fail() {
     const QString& text = mode_ == ExchangeMode::Program  ? texts_.programError
                           : mode_ == ExchangeMode::Verify ? texts_.verifyError
                                                           : texts_.readError;
-    view_.showMessage(text, ExchangeView::MessageColour::Red);
-    messageCountdown_ = kMessageLifetime;
+    showResult(text, ExchangeView::MessageColour::Red);
     mode_ = ExchangeMode::Idle;
     endProgram(false);
+    if (readTarget_)
+        finishSeparateRead(ExchangeObserver::ReadOutcome::Failed);
+    else if (observer_)
+        observer_->commandFinished(command_, false);
+}
+
+void DeviceExchange::showResult(const QString& text, ExchangeView::MessageColour colour) {
+    // The note is rare (a refused backup); only then is a string built on this path.
+    view_.showMessage(resultNote_.isEmpty() ? text : text + resultNote_, colour);
+    messageCountdown_ = kMessageLifetime;
+}
+
+// The same answers as Read's first two steps, taken into the target alone: the window's set,
+// header texts and labels stay as they are, and no verify step follows.
+void DeviceExchange::handleSeparateRead(int block, Payload payload) {
+    readTarget_->replaceBlock(block, payload);
+    if (block == kHeaderBlock) {
+        if (!readTarget_->readAllowed()) {
+            view_.showMessage(texts_.noReadingNotice, ExchangeView::MessageColour::Red);
+            messageCountdown_ = kMessageLifetime;
+            finishSeparateRead(ExchangeObserver::ReadOutcome::NoReading);
+            return;
+        }
+        if (readTarget_->imageVersion() != kImageVersion) {
+            mode_ = ExchangeMode::Idle;
+            view_.showMessageBox(texts_.versionMismatch);
+            finishSeparateRead(ExchangeObserver::ReadOutcome::VersionMismatch);
+            return;
+        }
+        advanceStep();
+        return;
+    }
+    view_.setGaugeVisible(false);
+    finishSeparateRead(ExchangeObserver::ReadOutcome::Done);
+}
+
+void DeviceExchange::finishSeparateRead(ExchangeObserver::ReadOutcome outcome) {
+    mode_ = ExchangeMode::Idle;
+    readTarget_ = nullptr;
+    if (observer_) observer_->separateReadFinished(outcome);
 }
 
 void DeviceExchange::endProgram(bool confirmed) {

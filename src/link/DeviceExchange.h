@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "i18n/MessageTexts.h"
+#include "link/ExchangeObserver.h"
 #include "link/ExchangeView.h"
 #include "link/LinkFrame.h"
 #include "link/SerialLink.h"
@@ -34,6 +36,18 @@ public:
     void startProgram();
     void startVerify();
     void startRead();
+    // Reads the unit's header and parameter blocks into target with the frames of Read's two
+    // read steps, leaving the window's set and labels alone; the observer hears the outcome.
+    // target must outlive the read. A later start replaces it like any command.
+    void startReadInto(ParameterSet& target);
+
+    // Optional; at most one.
+    void setObserver(ExchangeObserver* observer) { observer_ = observer; }
+    // Appended to the end-of-command text of the command now running (cleared by every start).
+    void setResultNote(const QString& note) { resultNote_ = note; }
+    // The last parameter block the unit answered to a verify of the current command, whether
+    // or not it matched; empty until one arrives.
+    const std::optional<ImageBlock>& lastVerifyAnswer() const { return verifyAnswer_; }
 
     void dispatchReceived(std::span<const std::uint8_t> received) override;
 
@@ -62,6 +76,9 @@ public:
 private:
     void handleBlockAnswer(std::span<const std::uint8_t> frame);
     void handleTelemetry(std::span<const std::uint8_t> frame);
+    void handleSeparateRead(int block, std::span<const std::uint8_t, kBlockSize> payload);
+    void finishSeparateRead(ExchangeObserver::ReadOutcome outcome);
+    void showResult(const QString& text, ExchangeView::MessageColour colour);
     void sendBlockFrame();
     void sendPoll();
     void start(ExchangeMode mode, std::uint8_t command, const QString& text);
@@ -75,6 +92,11 @@ private:
     SerialLink& link_;
     const MessageTexts& texts_;
     ExchangeView& view_;
+    ExchangeObserver* observer_ = nullptr;
+    ParameterSet* readTarget_ = nullptr;         // set while a read goes into a separate set
+    ExchangeMode command_ = ExchangeMode::Idle;  // the command as it was started
+    QString resultNote_;
+    std::optional<ImageBlock> verifyAnswer_;
 
     enum class ProgramState : std::uint8_t { None, Running, Confirmed, Failed };
     void endProgram(bool confirmed);

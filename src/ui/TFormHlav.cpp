@@ -44,6 +44,7 @@
 #include "ui/CurveGraph.h"
 #include "ui/EditorBindings.h"
 #include "ui/FileDialogs.h"
+#include "ui/HistoryFeature.h"
 #include "ui/Manual.h"
 #include "ui/Printout.h"
 #include "ui/RadioGroup.h"
@@ -112,6 +113,7 @@ TFormHlav::TFormHlav(std::unique_ptr<PortBackend> backend, QWidget* parent)
 
     // The control tables and every control exist before anything else uses them.
     buildMenus();
+    history_ = new HistoryFeature(*this, findChild<QMenu*>("MenuTools"));
     buildCentral();
     applyFixedTexts();
     resize(kDesignWidth, kDesignHeight);
@@ -140,6 +142,7 @@ void TFormHlav::FormCreate(const QStringList& arguments) {
     IniFile ini;
     ini.load(ConfigPaths::settingsFileToRead());
     settings.load(ini);
+    history_->loadSettings(ini);
     applyStoredGeometry(settings);
     setFileLabel(settings.file);
     currentFileName_ = settings.iniDir;
@@ -197,6 +200,7 @@ void TFormHlav::FormClose() {
     IniFile ini;
     ini.load(ConfigPaths::settingsFileToRead());
     currentSettings().save(ini);
+    history_->saveSettings(ini);
     ini.save(ConfigPaths::settingsFile());
     WorkingImageFile::save(ConfigPaths::workingImageFile(), set_);
 }
@@ -303,6 +307,7 @@ void TFormHlav::applyWindowTexts() {
                   row.itemsFor(language));
     }
     applyEditingTexts();
+    history_->applyTexts();
     rebuildMessageTexts();
 }
 
@@ -520,7 +525,7 @@ void TFormHlav::programAfterChange() {
         }
     }
     if (changed) {
-        exchange_->startProgram();
+        history_->startProgram();
     }
 }
 
@@ -678,7 +683,12 @@ void TFormHlav::startCommand(void (DeviceExchange::*start)()) {
     (exchange_.get()->*start)();
 }
 
-void TFormHlav::MenuProgramClick() { startCommand(&DeviceExchange::startProgram); }
+void TFormHlav::MenuProgramClick() {
+    readBackFromWindow();
+    set_.validate();
+    refreshWindow();
+    history_->startProgram();
+}
 
 void TFormHlav::MenuVerifyClick() { startCommand(&DeviceExchange::startVerify); }
 

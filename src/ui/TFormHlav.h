@@ -22,6 +22,7 @@
 class CurveGraph;
 class DocumentOpener;
 class FileDialogs;
+class HistoryFeature;
 class PrintTarget;
 class QAction;
 class QActionGroup;
@@ -81,6 +82,9 @@ public:
     void setDocumentOpener(std::unique_ptr<DocumentOpener> opener);
     // Made once at the end of start-up; null before.
     TFormAbout* aboutForm() const { return about_; }
+    FileDialogs& fileDialogs() { return *fileDialogs_; }
+    // The set history, backup before programming and difference report (Tools menu).
+    HistoryFeature* history() const { return history_; }
 
     // Prints the window in print view on one page, with the date-and-time stamp.
     void printWindow();
@@ -257,6 +261,7 @@ private:
     std::unique_ptr<PrintTarget> printTarget_;
     std::unique_ptr<DocumentOpener> documentOpener_;
     TFormAbout* about_ = nullptr;
+    HistoryFeature* history_ = nullptr;
     QHash<const QWidget*, QColor> colours_;
     int colourChanges_ = 0;
     LiveLineCache liveLines_;

@@ -1,0 +1,233 @@
+#include "files/HistoryStore.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <algorithm>
+
+#include "files/FileSaver.h"
+#include "files/ParameterFile.h"
+
+namespace {
+
+constexpr char kLineEnd[] = "\r\n";
+constexpr char kNameTime[] = "yyyyMMdd-HHmmss-zzz";
+// Only our own names count: <time>_<kind>_<unit>[-n].ign
+const QRegularExpression& namePattern() {
+    static const QRegularExpression pattern(QStringLiteral("^\\d{8}-\\d{6}-\\d{3}_(read|programmed|backup)_.*\\.ign$"));
+    return pattern;
+}
+
+// Enough of a file for its header lines; they are far shorter.
+constexpr qint64 kHeadBytes = 2048;
+
+QByteArray encode(const QString& text) {
+    if (text.isEmpty()) return QByteArrayLiteral("-");
+    // '-' alone means empty, so a real '-' is encoded too.
+    return text.toUtf8().toPercentEncoding(QByteArray(), QByteArrayLiteral("-"));
+}
+
+QString decode(const QByteArray& token) {
+    if (token == "-") return {};
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(token));
+}
+
+std::optional<HistoryKind> kindFromWord(const QByteArray& word) {
+    if (word == "read") return HistoryKind::Read;
+    if (word == "programmed") return HistoryKind::Programmed;
+    if (word == "backup") return HistoryKind::Backup;
+    return std::nullopt;
+}
+
+QString safeForName(const QString& text) {
+    QString out;
+    for (const QChar c : text) {
+        const bool plain = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-');
+        out += plain ? c : QLatin1Char('_');
+    }
+    return out.isEmpty() ? QStringLiteral("unit") : out;
+}
+
+}  // namespace
+
+QString HistoryStore::defaultFolder() {
+#ifdef Q_OS_WIN
+    QString base = qEnvironmentVariable("APPDATA");
+    if (base.isEmpty()) base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir::cleanPath(base + QStringLiteral("/velmor/history"));
+#else
+    // GenericDataLocation is $XDG_DATA_HOME (or ~/.local/share) itself, without the
+    // application and organisation names AppDataLocation would add.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/velmor/history");
+#endif
+}
+
+QString HistoryStore::kindWord(HistoryKind kind) {
+    switch (kind) {
+        case HistoryKind::Programmed:
+            return QStringLiteral("programmed");
+        case HistoryKind::Backup:
+            return QStringLiteral("backup");
+        case HistoryKind::Read:
+            break;
+    }
+    return QStringLiteral("read");
+}
+
+QString HistoryStore::unitText(const ParameterSet& set) {
+    QByteArray text;
+    for (int i = 0; i < ImageByte::unitTextLength; ++i) {
+        const std::uint8_t c = set.byte(ImageByte::unitText + i);
+        if (c == 0) break;
+        text.append(static_cast<char>(c));
+    }
+    return QString::fromLatin1(text);
+}
+
+QString HistoryStore::firmware(const ParameterSet& set) {
+    QString text;
+    for (int i = 0; i < 3; ++i) text += QLatin1Char(static_cast<char>(set.byte(ImageByte::firmwareLetters + i)));
+    const int number = set.byte(ImageByte::firmwareNumber);
+    text += QLatin1Char(static_cast<char>('0' + number / 10 % 10));
+    text += QLatin1Char(static_cast<char>('0' + number % 10));
+    return text;
+}
+
+QByteArray HistoryStore::toBytes(HistoryKind kind, const ParameterSet& set, std::optional<int> programmingCount,
+                                 const QDateTime& when) {
+    QByteArray out;
+    out.reserve(1400);
+    out += "# " + QByteArray(kMarker) + ' ' + QByteArray::number(kFormat) + kLineEnd;
+    out += "# DATE " + when.toString(Qt::ISODateWithMs).toLatin1() + kLineEnd;
+    out += "# KIND " + kindWord(kind).toLatin1() + kLineEnd;
+    out += "# UNIT " + encode(unitText(set)) + kLineEnd;
+    out += "# FIRMWARE " + encode(firmware(set)) + kLineEnd;
+    out += "# PROGRAMMINGS " + (programmingCount ? QByteArray::number(*programmingCount) : QByteArray("-")) + kLineEnd;
+    for (int row = 0; row < kImageSize / 10; ++row) {
+        out += "# IMAGE";
+        for (int i = 0; i < 10; ++i) out += ' ' + QByteArray::number(set.byte(row * 10 + i));
+        out += kLineEnd;
+    }
+    out += kLineEnd;
+    out += ParameterFile::toBytes(set);
+    return out;
+}
+
+std::optional<HistoryStore::Entry> HistoryStore::parseHeader(const QByteArray& head) {
+    Entry entry;
+    bool marked = false;
+    bool kindSeen = false;
+    for (const QByteArray& rawLine : head.split('\n')) {
+        const QList<QByteArray> words = rawLine.simplified().split(' ');
+        if (words.size() < 2 || words[0] != "#") {
+            if (words.value(0).startsWith(ParameterFile::kHeaderToken)) break;
+            continue;
+        }
+        const QByteArray& key = words[1];
+        const QByteArray value = words.value(2);
+        if (key == kMarker) {
+            marked = true;
+        } else if (key == "DATE") {
+            entry.when = QDateTime::fromString(QString::fromLatin1(value), Qt::ISODateWithMs);
+        } else if (key == "KIND") {
+            const auto kind = kindFromWord(value);
+            if (!kind) return std::nullopt;
+            entry.kind = *kind;
+            kindSeen = true;
+        } else if (key == "UNIT") {
+            entry.unitText = decode(value);
+        } else if (key == "FIRMWARE") {
+            entry.firmware = decode(value);
+        } else if (key == "PROGRAMMINGS") {
+            bool ok = false;
+            const int count = value.toInt(&ok);
+            if (ok) entry.programmingCount = count;
+        }
+    }
+    if (!marked || !kindSeen) return std::nullopt;
+    return entry;
+}
+
+bool HistoryStore::read(QIODevice& in, ParameterSet& set) {
+    const QByteArray bytes = in.readAll();
+    // The stored image brings back what the keys do not carry (the spare bytes); the keys
+    // follow, so a file edited by hand says what its keys say. An image that is cut short or
+    // holds something other than bytes is not used at all.
+    ParameterImage image{};
+    int taken = 0;
+    bool imageValid = true;
+    for (const QByteArray& rawLine : bytes.split('\n')) {
+        const QList<QByteArray> words = rawLine.simplified().split(' ');
+        if (words.value(0).startsWith(ParameterFile::kHeaderToken)) break;
+        if (words.size() < 3 || words[0] != "#" || words[1] != "IMAGE") continue;
+        for (qsizetype i = 2; i < words.size(); ++i) {
+            bool ok = false;
+            const uint value = words[i].toUInt(&ok);
+            if (!ok || value > 255 || taken >= kImageSize) {
+                imageValid = false;
+                break;
+            }
+            image[static_cast<std::size_t>(taken++)] = static_cast<std::uint8_t>(value);
+        }
+    }
+    ParameterSet result = set;
+    if (imageValid && taken == kImageSize) result.replaceImage(image);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    if (!ParameterFile::read(buffer, result)) return false;
+    set = result;
+    return true;
+}
+
+QString HistoryStore::fileNameFor(HistoryKind kind, const ParameterSet& set, const QDateTime& when) const {
+    const QString unit = unitText(set).isEmpty() ? firmware(set) : unitText(set);
+    const QString stem = when.toString(QLatin1String(kNameTime)) + QLatin1Char('_') + kindWord(kind) +
+                         QLatin1Char('_') + safeForName(unit);
+    QString name = stem + QStringLiteral(".ign");
+    for (int n = 2; QFile::exists(folder_ + QLatin1Char('/') + name); ++n)
+        name = stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".ign");
+    return folder_ + QLatin1Char('/') + name;
+}
+
+QString HistoryStore::add(HistoryKind kind, const ParameterSet& set, std::optional<int> programmingCount,
+                          const QDateTime& when) {
+    const QByteArray bytes = toBytes(kind, set, programmingCount, when);
+    const QString path = fileNameFor(kind, set, when);
+    if (!FileSaver::save(path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); })) return {};
+    prune();
+    return path;
+}
+
+QStringList HistoryStore::historyFiles() const {
+    QStringList names = QDir(folder_).entryList({QStringLiteral("*.ign")}, QDir::Files, QDir::Name);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [](const QString& name) { return !namePattern().match(name).hasMatch(); }),
+                names.end());
+    return names;
+}
+
+void HistoryStore::prune(int keep) const {
+    const QStringList names = historyFiles();
+    for (qsizetype i = 0; i + keep < names.size(); ++i) QFile::remove(folder_ + QLatin1Char('/') + names[i]);
+}
+
+QList<HistoryStore::Entry> HistoryStore::list() const {
+    const QStringList names = historyFiles();
+    QList<Entry> entries;
+    entries.reserve(names.size());
+    for (auto it = names.crbegin(); it != names.crend(); ++it) {
+        const QString path = folder_ + QLatin1Char('/') + *it;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        auto entry = parseHeader(file.read(kHeadBytes));
+        if (!entry) continue;
+        entry->path = path;
+        entries.append(*entry);
+    }
+    return entries;
+}

@@ -1,0 +1,208 @@
+#include "ui/HistoryFeature.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTimer>
+
+#include "files/IniFile.h"
+#include "i18n/HistoryTexts.h"
+#include "ui/DifferenceWindow.h"
+#include "ui/FileDialogs.h"
+#include "ui/HistoryWindow.h"
+#include "ui/TFormHlav.h"
+
+HistoryFeature::HistoryFeature(TFormHlav& window, QMenu* tools) : QObject(&window), window_(window) {
+    setObjectName("HistoryFeature");
+    auto addItem = [this, tools](const char* name, void (HistoryFeature::*slot)()) {
+        auto* action = new QAction(&window_);
+        action->setObjectName(name);
+        if (tools) tools->addAction(action);
+        window_.addAction(action);
+        if (slot) connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    if (tools) tools->addSeparator();
+    menuHistory_ = addItem("MenuHistory", &HistoryFeature::showHistory);
+    menuCompareFile_ = addItem("MenuCompareFile", &HistoryFeature::compareWithFile);
+    menuCompareUnit_ = addItem("MenuCompareUnit", &HistoryFeature::compareWithUnit);
+    if (tools) tools->addSeparator();
+    menuBackup_ = addItem("MenuBackup", nullptr);
+    menuBackup_->setCheckable(true);
+    window_.exchange().setObserver(this);
+    applyTexts();
+}
+
+HistoryStore HistoryFeature::store() const {
+    return HistoryStore(folder_.isEmpty() ? HistoryStore::defaultFolder() : folder_);
+}
+
+bool HistoryFeature::backupBeforeProgramming() const { return menuBackup_->isChecked(); }
+
+void HistoryFeature::setBackupBeforeProgramming(bool on) { menuBackup_->setChecked(on); }
+
+void HistoryFeature::loadSettings(const IniFile& ini) {
+    const QString section = QString::fromLatin1(kSection);
+    const QString key = QString::fromLatin1(kBackupKey);
+    backupKeyPresent_ = ini.value(section, key).has_value();
+    setBackupBeforeProgramming(ini.readInteger(section, key, 0) != 0);
+}
+
+void HistoryFeature::saveSettings(IniFile& ini) const {
+    if (!backupKeyPresent_ && !backupBeforeProgramming()) return;
+    ini.writeInteger(QString::fromLatin1(kSection), QString::fromLatin1(kBackupKey), backupBeforeProgramming() ? 1 : 0);
+}
+
+void HistoryFeature::applyTexts() {
+    const std::pair<QAction*, std::pair<HistoryText, HistoryText>> items[] = {
+        {menuHistory_, {HistoryText::MenuHistory, HistoryText::HintHistory}},
+        {menuCompareFile_, {HistoryText::MenuCompareFile, HistoryText::HintCompareFile}},
+        {menuCompareUnit_, {HistoryText::MenuCompareUnit, HistoryText::HintCompareUnit}},
+        {menuBackup_, {HistoryText::MenuBackup, HistoryText::HintBackup}},
+    };
+    for (const auto& [action, texts] : items) {
+        action->setText(historyText(texts.first));
+        action->setStatusTip(historyText(texts.second));
+    }
+    if (historyWindow_) historyWindow_->applyTexts();
+    if (differenceWindow_) differenceWindow_->applyTexts();
+}
+
+void HistoryFeature::startProgram() {
+    DeviceExchange& exchange = window_.exchange();
+    if (!backupBeforeProgramming()) {
+        pending_ = Pending::None;
+        exchange.startProgram();
+        return;
+    }
+    pending_ = Pending::Backup;
+    exchange.startReadInto(separate_);
+}
+
+void HistoryFeature::compareWithUnit() {
+    // The window is read back as for Verify, so the report compares what the window shows.
+    window_.readBackFromWindow();
+    window_.parameterSet().validate();
+    window_.refreshWindow();
+    pending_ = Pending::Compare;
+    window_.exchange().startReadInto(separate_);
+}
+
+void HistoryFeature::separateReadFinished(ReadOutcome outcome) {
+    const Pending pending = pending_;
+    pending_ = Pending::None;
+    DeviceExchange& exchange = window_.exchange();
+    if (pending == Pending::Backup) {
+        if (outcome == ReadOutcome::Done) {
+            keep(HistoryKind::Backup, separate_);
+            exchange.startProgram();
+        } else if (outcome == ReadOutcome::NoReading) {
+            exchange.startProgram();
+            exchange.setResultNote(historyText(HistoryText::NoBackupNote));
+        }
+        // A failed read has shown "Read error!" and programs nothing; a unit of another
+        // image version has had its message box and could not be programmed anyway.
+        return;
+    }
+    if (pending == Pending::Compare && outcome == ReadOutcome::Done) {
+        window_.hideMessage();
+        differences().showReport(window_.parameterSet(), separate_, historyText(HistoryText::SideUnit));
+    }
+}
+
+void HistoryFeature::commandFinished(ExchangeMode command, bool ok) {
+    if (ok) {
+        if (command == ExchangeMode::Read) keep(HistoryKind::Read, window_.parameterSet());
+        if (command == ExchangeMode::Program) keep(HistoryKind::Programmed, window_.parameterSet());
+        return;
+    }
+    // After "Verify error!": what the unit answered against the window.
+    const auto& answer = window_.exchange().lastVerifyAnswer();
+    if (!answer) return;
+    ParameterSet unit = window_.parameterSet();
+    unit.replaceBlock(kParameterBlock, *answer);
+    differences().showReport(window_.parameterSet(), unit, historyText(HistoryText::SideUnit));
+}
+
+std::optional<int> HistoryFeature::programmingCount() const {
+    const DeviceExchange& exchange = window_.exchange();
+    if (exchange.connectionLost()) return std::nullopt;
+    return exchange.lastTelemetry().programmingCount;
+}
+
+void HistoryFeature::keep(HistoryKind kind, const ParameterSet& set) {
+    HistoryStore history = store();
+    if (!history.add(kind, set, programmingCount()).isEmpty()) {
+        warned_ = false;
+        return;
+    }
+    if (warned_) return;
+    warned_ = true;
+    // Shown after the tick that ended the command, so the exchange runs on undisturbed.
+    const QString text = historyText(HistoryText::HistoryWriteError) + QLatin1Char('\n') + history.folder();
+    QTimer::singleShot(0, &window_, [this, text] { window_.showMessageBox(text); });
+}
+
+DifferenceWindow& HistoryFeature::differences() {
+    if (!differenceWindow_) differenceWindow_ = new DifferenceWindow(&window_);
+    return *differenceWindow_;
+}
+
+void HistoryFeature::showHistory() {
+    if (!historyWindow_) {
+        historyWindow_ = new HistoryWindow([this](const QString& path) { openEntry(path); },
+                                           [this](const QString& path) { compareEntry(path); }, &window_);
+    }
+    historyWindow_->reload(store());
+    historyWindow_->show();
+    historyWindow_->raise();
+    historyWindow_->activateWindow();
+}
+
+// The checks of File, Open: a plain file that opens, with an accepted header.
+bool HistoryFeature::loadFile(const QString& path, ParameterSet& set, bool* versionOk) {
+    *versionOk = false;
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        window_.showMessageBox(window_.messageTexts().fileOpenError);
+        return false;
+    }
+    if (!HistoryStore::read(file, set)) {
+        window_.showMessageBox(window_.messageTexts().fileVersionMismatch);
+        return false;
+    }
+    *versionOk = true;
+    return true;
+}
+
+void HistoryFeature::openEntry(const QString& path) {
+    ParameterSet loaded = window_.parameterSet();
+    bool ok = false;
+    if (loadFile(path, loaded, &ok)) {
+        // The parameter block only, spare bytes included; the header comes from units alone.
+        ParameterSet& set = window_.parameterSet();
+        set.replaceBlock(kParameterBlock, loaded.block(kParameterBlock));
+        window_.applyEdit();
+        const QString full = QFileInfo(path).absoluteFilePath();
+        window_.setFileLabel(full);
+        window_.setCurrentFileName(full);
+    }
+    window_.hideMessage();
+}
+
+void HistoryFeature::compareEntry(const QString& path) {
+    window_.readBackFromWindow();
+    window_.parameterSet().validate();
+    window_.refreshWindow();
+    ParameterSet other = window_.parameterSet();
+    bool ok = false;
+    if (!loadFile(path, other, &ok)) return;
+    differences().showReport(window_.parameterSet(), other, QFileInfo(path).fileName());
+}
+
+void HistoryFeature::compareWithFile() {
+    const QString chosen = window_.fileDialogs().getOpenFileName(&window_, window_.currentFileName());
+    if (!chosen.isEmpty()) compareEntry(chosen);
+}

@@ -1,0 +1,238 @@
+// The window with the simulated unit: the history a Read and a Program leave, the backup
+// before programming on the wire, its refusal and failure paths, a full disk, and the windows.
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+
+#include "FakeDialogs.h"
+#include "FileSizeLimit.h"
+#include "SimPort.h"
+#include "TempConfig.h"
+#include "files/HistoryStore.h"
+#include "i18n/Language.h"
+#include "ui/DifferenceWindow.h"
+#include "ui/HistoryFeature.h"
+#include "ui/HistoryWindow.h"
+#include "ui/TFormHlav.h"
+
+namespace {
+constexpr int kTicks = 60;  // enough for any command of the simulated unit to end
+}
+
+class TestHistoryWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void readAndProgramLeaveOneFileEach_data();
+    void readAndProgramLeaveOneFileEach();
+    void backupBeforeProgramming_data();
+    void backupBeforeProgramming();
+    void fullDiskLeavesTheResult();
+    void historyWindowOpensAndCompares();
+    void compareWithUnitLeavesTheWindow();
+
+private:
+    TFormHlav* start(const UnitFaults& faults = {}) {
+        port_ = new SimPort(faults);
+        window_ = std::make_unique<TFormHlav>(std::unique_ptr<PortBackend>(port_));
+        window_->setFileDialogs(std::unique_ptr<FileDialogs>(dialogs_ = new FakeDialogs));
+        window_->setMessageBoxHandler([this](const QString& text) { boxes_.append(text); });
+        window_->FormCreate();
+        window_->timer1()->stop();  // ticked by hand
+        tick(12);                   // connected, telemetry in
+        return window_.get();
+    }
+    void tick(int n) {
+        for (int i = 0; i < n; ++i) window_->Timer1Timer();
+        QCoreApplication::processEvents();
+    }
+    QString message() const { return window_->findChild<QLabel*>("LabelHlaseni")->text(); }
+    QList<HistoryStore::Entry> history() const { return window_->history()->store().list(); }
+
+    std::unique_ptr<TempConfig> config_;
+    std::unique_ptr<TFormHlav> window_;
+    SimPort* port_ = nullptr;
+    FakeDialogs* dialogs_ = nullptr;
+    QStringList boxes_;
+};
+
+void TestHistoryWindow::init() {
+    setCurrentLanguage(LanguageId::English);
+    boxes_.clear();
+    config_ = std::make_unique<TempConfig>();
+    QVERIFY(config_->isValid());
+}
+
+void TestHistoryWindow::cleanup() {
+    window_.reset();
+    config_.reset();
+}
+
+void TestHistoryWindow::readAndProgramLeaveOneFileEach_data() {
+    QTest::addColumn<bool>("program");
+    QTest::newRow("Read") << false;
+    QTest::newRow("Program") << true;
+}
+
+void TestHistoryWindow::readAndProgramLeaveOneFileEach() {
+    QFETCH(bool, program);
+    start();
+    ImageBlock stored = port_->unit.parameterBlock();
+    stored[7] = 9;  // a spare byte only a unit fills
+    stored[1] = 4;
+    port_->unit.setParameterBlock(stored);
+    port_->unit.setProgrammingCount(17);
+    tick(12);
+    if (program) {
+        window_->parameterSet().setBaseAdvance(14);
+        window_->refreshWindow();
+        window_->MenuProgramClick();
+    } else {
+        window_->MenuReadClick();
+    }
+    tick(kTicks);
+    QCOMPARE(message(), QStringLiteral("Verify: OK"));
+    const auto entries = history();
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries[0].kind, program ? HistoryKind::Programmed : HistoryKind::Read);
+    QCOMPARE(entries[0].firmware, QStringLiteral("VLM12"));
+    QCOMPARE(entries[0].programmingCount, std::optional<int>(17));
+    QFile file(entries[0].path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    ParameterSet loaded;
+    QVERIFY(HistoryStore::read(file, loaded));
+    QCOMPARE(loaded.image(), window_->parameterSet().image());
+    QVERIFY(boxes_.isEmpty());
+}
+
+void TestHistoryWindow::backupBeforeProgramming_data() {
+    QTest::addColumn<bool>("refuses");
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<QList<int>>("frames");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QList<int>>("kinds");  // newest first
+    QTest::newRow("backup") << false << false << QList<int>{0x40, 0x41, 0x00, 0x01, 0x41} << "Verify: OK"
+                            << QList<int>{int(HistoryKind::Programmed), int(HistoryKind::Backup)};
+    QTest::newRow("refuses reading") << true << false << QList<int>{0x40, 0x00, 0x01, 0x41}
+                                     << "Verify: OK (no backup: the unit refuses reading)"
+                                     << QList<int>{int(HistoryKind::Programmed)};
+    QTest::newRow("read fails") << false << true << QList<int>{0x40, 0x40, 0x40, 0x40, 0x40} << "Read error!"
+                                << QList<int>{};
+}
+
+void TestHistoryWindow::backupBeforeProgramming() {
+    QFETCH(bool, refuses);
+    QFETCH(bool, silent);
+    QFETCH(QList<int>, frames);
+    QFETCH(QString, shown);
+    QFETCH(QList<int>, kinds);
+    UnitFaults faults;
+    faults.readProtected = refuses;
+    start(faults);
+    port_->unit.setProgrammingCount(3);
+    window_->history()->setBackupBeforeProgramming(true);
+    const ImageBlock before = port_->unit.parameterBlock();
+    window_->parameterSet().setBaseAdvance(21);
+    window_->refreshWindow();
+    port_->silent = silent;
+    port_->commands.clear();
+    window_->MenuProgramClick();
+    tick(kTicks);
+    QCOMPARE(QList<int>(port_->commands.begin(), port_->commands.end()), frames);
+    QCOMPARE(message(), shown);
+    QList<int> got;
+    for (const auto& entry : history()) got.append(int(entry.kind));
+    QCOMPARE(got, kinds);
+    if (!kinds.isEmpty() && kinds.last() == int(HistoryKind::Backup)) {
+        // The backup holds the unit's set as it was before programming.
+        QFile file(history().last().path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        ParameterSet backup;
+        QVERIFY(HistoryStore::read(file, backup));
+        QVERIFY(std::equal(before.begin(), before.end(), backup.block(kParameterBlock).begin()));
+        QCOMPARE(int(port_->unit.parameterBlock()[2]), 21);
+    }
+}
+
+void TestHistoryWindow::fullDiskLeavesTheResult() {
+    start();
+    {
+        FileSizeLimit limit(256);
+        if (!limit.isActive()) QSKIP("file size limit not available");
+        window_->MenuReadClick();
+        tick(kTicks);
+        QCOMPARE(message(), QStringLiteral("Verify: OK"));
+        window_->MenuReadClick();
+        tick(kTicks);
+        QCOMPARE(message(), QStringLiteral("Verify: OK"));
+    }
+    // One message for both, and nothing left in the folder.
+    QCOMPARE(boxes_.size(), 1);
+    QVERIFY(boxes_[0].startsWith("The set could not be kept in the history"));
+    QVERIFY(history().isEmpty());
+    window_->MenuReadClick();
+    tick(kTicks);
+    QCOMPARE(history().size(), 1);
+    QCOMPARE(boxes_.size(), 1);
+}
+
+void TestHistoryWindow::historyWindowOpensAndCompares() {
+    start();
+    window_->MenuReadClick();
+    tick(kTicks);
+    const ParameterImage read = window_->parameterSet().image();
+    window_->parameterSet().setCurveAdvance(0, 55);
+    window_->refreshWindow();
+
+    window_->findChild<QAction*>("MenuHistory")->trigger();
+    HistoryWindow* list = window_->history()->historyWindow();
+    QVERIFY(list && list->isVisible());
+    QCOMPARE(list->table()->topLevelItemCount(), 1);
+    QCOMPARE(list->table()->topLevelItem(0)->text(1), QStringLiteral("read"));
+    QCOMPARE(list->table()->topLevelItem(0)->text(3), QStringLiteral("VLM12"));
+
+    list->findChild<QPushButton*>("ButtonHistoryCompare")->click();
+    DifferenceWindow* report = window_->history()->differenceWindow();
+    QVERIFY(report && report->isVisible());
+    QCOMPARE(report->table()->topLevelItemCount(), 1);
+    QCOMPARE(report->table()->topLevelItem(0)->text(0), QStringLiteral("Point 1 Advance [°]"));
+    QCOMPARE(report->table()->topLevelItem(0)->text(1), QStringLiteral("55°"));
+
+    window_->setLanguage(LanguageId::Czech);
+    QCOMPARE(list->table()->topLevelItem(0)->text(1), QStringLiteral("přečteno"));
+    QCOMPARE(report->table()->topLevelItem(0)->text(0), QStringLiteral("Bod 1 Předstih [°]"));
+
+    list->findChild<QPushButton*>("ButtonHistoryOpen")->click();
+    QCOMPARE(window_->parameterSet().image(), read);
+    QCOMPARE(window_->fileLabel(), list->entries()[0].path);
+    QVERIFY(boxes_.isEmpty());
+}
+
+void TestHistoryWindow::compareWithUnitLeavesTheWindow() {
+    start();
+    window_->parameterSet().setInput1Function(2);
+    window_->refreshWindow();
+    const ParameterImage before = window_->parameterSet().image();
+    port_->commands.clear();
+    window_->findChild<QAction*>("MenuCompareUnit")->trigger();
+    tick(kTicks);
+    QCOMPARE(QList<int>(port_->commands.begin(), port_->commands.end()), (QList<int>{0x40, 0x41}));
+    QCOMPARE(window_->parameterSet().image(), before);
+    DifferenceWindow* report = window_->history()->differenceWindow();
+    QVERIFY(report && report->isVisible());
+    QCOMPARE(report->table()->topLevelItemCount(), 1);
+    QCOMPARE(report->table()->topLevelItem(0)->text(0), QStringLiteral("Input 1"));
+    QCOMPARE(report->table()->topLevelItem(0)->text(1), QStringLiteral("Clutch master"));
+    QCOMPARE(report->table()->topLevelItem(0)->text(2), QStringLiteral("Off"));
+    QVERIFY(history().isEmpty());
+}
+
+QTEST_MAIN(TestHistoryWindow)
+#include "tst_history_window.moc"
