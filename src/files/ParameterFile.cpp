@@ -3,6 +3,9 @@
 #include <array>
 #include <cstdio>
 
+#include <QFile>
+#include <QFileInfo>
+
 #include "files/FileSaver.h"
 #include "files/TokenReader.h"
 
@@ -159,4 +162,16 @@ bool ParameterFile::read(QIODevice& in, ParameterSet& set) {
 bool ParameterFile::save(const QString& path, const ParameterSet& set) {
     const QByteArray bytes = toBytes(set);
     return FileSaver::save(path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); });
+}
+
+ParameterFile::OpenResult ParameterFile::open(const QString& path, ParameterSet& set) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return OpenResult::CannotOpen;
+    return read(file, set) ? OpenResult::Accepted : OpenResult::VersionMismatch;
+}
+
+const char* ParameterFile::keyOf(int imageByte) {
+    for (const KeySpec& key : kKeys)
+        if (imageByte >= key.firstByte && imageByte < key.firstByte + key.count) return key.name;
+    return nullptr;
 }

@@ -33,4 +33,13 @@ public:
 
     // Writes the file at path through FileSaver; false when it could not be written whole.
     static bool save(const QString& path, const ParameterSet& set);
+
+    // File, Open for a chosen path: only a plain file is opened (a device or a pipe chosen
+    // under "All Files" could block or never end), then read. The set changes only when the
+    // file is accepted. The window and the command-line tool both open files through this.
+    enum class OpenResult { Accepted, CannotOpen, VersionMismatch };
+    static OpenResult open(const QString& path, ParameterSet& set);
+
+    // The key whose values hold that image byte, or nullptr for a byte the file does not keep.
+    static const char* keyOf(int imageByte);
 };

@@ -58,6 +58,7 @@ void DeviceExchange::start(ExchangeMode mode, std::uint8_t command, const QStrin
     mode_ = mode;
     commandByte_ = command;
     attempt_ = 0;
+    headerOnly_ = false;
     view_.showMessage(text, ExchangeView::MessageColour::Normal);
     messageCountdown_ = kMessageLifetime;
     gauge_ = 0;
@@ -72,6 +73,11 @@ void DeviceExchange::startVerify() { start(ExchangeMode::Verify, kReadParameters
 void DeviceExchange::startRead() {
     start(ExchangeMode::Read, kReadHeaderCommand, texts_.readPrefix);
     view_.clearFileLabel();
+}
+
+void DeviceExchange::startReadHeader() {
+    start(ExchangeMode::Read, kReadHeaderCommand, texts_.readPrefix);
+    headerOnly_ = true;
 }
 
 void DeviceExchange::dispatchReceived(std::span<const std::uint8_t> received) {
@@ -106,6 +112,13 @@ void DeviceExchange::handleBlockAnswer(std::span<const std::uint8_t> frame) {
             set_.replaceBlock(b, payload);
             if (b == kHeaderBlock) {
                 headerTexts_.decodeHeader(set_.block(kHeaderBlock));
+                if (headerOnly_) {
+                    mode_ = ExchangeMode::Idle;
+                    view_.setGaugeVisible(false);
+                    set_.validate();
+                    view_.refreshWindow();
+                    return;
+                }
                 if (!set_.readAllowed()) {
                     view_.showMessage(texts_.noReadingNotice, ExchangeView::MessageColour::Red);
                     messageCountdown_ = kMessageLifetime;

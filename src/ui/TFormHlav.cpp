@@ -38,8 +38,8 @@
 #include "files/WorkingImageFile.h"
 #include "i18n/WindowTexts.h"
 #include "link/Telemetry.h"
+#include "model/EditorBindings.h"
 #include "ui/Artwork.h"
-#include "ui/EditorBindings.h"
 #include "ui/FileDialogs.h"
 #include "ui/Manual.h"
 #include "ui/Printout.h"
@@ -647,17 +647,18 @@ void TFormHlav::MenuReadClick() {
 void TFormHlav::MenuOpenClick() {
     const QString chosen = fileDialogs_->getOpenFileName(this, currentFileName_);
     if (!chosen.isEmpty()) {
-        const QFileInfo info(chosen);
-        QFile file(chosen);
-        // Only a plain file: a device or a pipe chosen under "All Files" could block or never end.
-        if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-            showMessageBox(texts_.fileOpenError);
-        } else if (ParameterFile::read(file, set_)) {
-            applyEdit();
-            setFileLabel(info.absoluteFilePath());
-            currentFileName_ = info.absoluteFilePath();
-        } else {
-            showMessageBox(texts_.fileVersionMismatch);
+        switch (ParameterFile::open(chosen, set_)) {
+            case ParameterFile::OpenResult::Accepted:
+                applyEdit();
+                setFileLabel(QFileInfo(chosen).absoluteFilePath());
+                currentFileName_ = QFileInfo(chosen).absoluteFilePath();
+                break;
+            case ParameterFile::OpenResult::CannotOpen:
+                showMessageBox(texts_.fileOpenError);
+                break;
+            case ParameterFile::OpenResult::VersionMismatch:
+                showMessageBox(texts_.fileVersionMismatch);
+                break;
         }
     }
     hideMessage();

@@ -20,8 +20,8 @@
 #include <QVBoxLayout>
 
 #include "i18n/WindowTexts.h"
+#include "model/EditorBindings.h"
 #include "ui/Artwork.h"
-#include "ui/EditorBindings.h"
 #include "ui/RadioGroup.h"
 #include "ui/UpDown.h"
 
