@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "files/ParameterFile.h"
+#include "i18n/ConsoleTexts.h"
 #include "model/ParameterSet.h"
 
 namespace {
@@ -137,6 +138,7 @@ public:
     QTemporaryDir dir;
 
 private slots:
+    void textsComplete();
     void badUsage_data();
     void badUsage();
     void readProgramVerify();
@@ -147,6 +149,22 @@ private slots:
     void interruptedProgram();
     void monitorCsv();
 };
+
+// Every text in four languages, each with the placeholders of the English one, and the
+// languages really differ where the words do.
+void CtlTest::textsComplete() {
+    for (const ConsoleTextRow& row : consoleTextTable()) {
+        const QString english = QString::fromUtf8(row.text[0]);
+        QVERIFY2(!english.isEmpty(), row.entry);
+        for (int language = 1; language < kLanguageCount; ++language) {
+            const QString text = QString::fromUtf8(row.text[static_cast<std::size_t>(language)]);
+            QVERIFY2(!text.isEmpty(), row.entry);
+            QCOMPARE(text.contains(QStringLiteral("%1")), english.contains(QStringLiteral("%1")));
+        }
+    }
+    QCOMPARE(consoleTexts(LanguageId::Czech).interrupted, QStringLiteral("Přerušeno: port je zavřený."));
+    QCOMPARE(consoleTexts(static_cast<LanguageId>(9)).usagePrefix, QStringLiteral("Usage:"));
+}
 
 void CtlTest::badUsage_data() {
     QTest::addColumn<QStringList>("args");

@@ -109,7 +109,7 @@ int portsCommand(CtlContext& c) {
 }
 
 int infoCommand(CtlContext& c) {
-    CtlSession session(c.port, c.messages, c.console, c.err);
+    CtlSession session(c.port, c.messages, c.err);
     if (!session.openPort()) return kFailed;
     session.view().resetOutcome();
     session.exchange().startReadHeader();
@@ -182,7 +182,7 @@ int infoCommand(CtlContext& c) {
 }
 
 int readCommand(CtlContext& c) {
-    CtlSession session(c.port, c.messages, c.console, c.err);
+    CtlSession session(c.port, c.messages, c.err);
     if (!session.openPort()) return kFailed;
     const CtlSession::Outcome outcome = session.runCommand(&DeviceExchange::startRead);
     if (outcome != CtlSession::Outcome::Succeeded) return statusOf(c, outcome, false);
@@ -203,7 +203,7 @@ int readCommand(CtlContext& c) {
 int sendCommand(CtlContext& c, void (DeviceExchange::*start)(), bool programming) {
     ParameterSet fromFile;
     if (const auto status = openFile(c, c.options.arguments[0], fromFile, true)) return *status;
-    CtlSession session(c.port, c.messages, c.console, c.err);
+    CtlSession session(c.port, c.messages, c.err);
     session.set() = fromFile;
     if (!session.openPort()) return kFailed;
     return statusOf(c, session.runCommand(start), programming);
@@ -223,7 +223,7 @@ int diffCommand(CtlContext& c) {
             continue;
         }
         if (!unit) {
-            CtlSession session(c.port, c.messages, c.console, c.err);
+            CtlSession session(c.port, c.messages, c.err);
             if (!session.openPort()) return kFailed;
             const CtlSession::Outcome outcome = session.runCommand(&DeviceExchange::startRead);
             if (outcome != CtlSession::Outcome::Succeeded) return statusOf(c, outcome, false);
@@ -252,7 +252,7 @@ int diffCommand(CtlContext& c) {
 }
 
 int monitorCommand(CtlContext& c) {
-    CtlSession session(c.port, c.messages, c.console, c.err);
+    CtlSession session(c.port, c.messages, c.err);
     // The live row as the window would mark it: against the set the window had at its exit.
     WorkingImageFile::load(ConfigPaths::workingImageFile(), session.set());
     session.set().validate();

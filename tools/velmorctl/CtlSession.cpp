@@ -14,7 +14,7 @@ QString connectionText() {
 }
 }  // namespace
 
-CtlSession::CtlSession(const PortChoice& port, const MessageTexts& texts, const ConsoleTexts&, QTextStream& err)
+CtlSession::CtlSession(const PortChoice& port, const MessageTexts& texts, QTextStream& err)
     : texts_(texts), err_(err), view_(err, connectionText()), link_(makeSystemPortBackend()) {
     exchange_ = std::make_unique<DeviceExchange>(set_, header_, link_, texts_, view_);
     link_.setErrorSink(this);

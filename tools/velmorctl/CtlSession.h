@@ -25,7 +25,7 @@ struct PortChoice {
 // set of their own, ticked by a 55 ms precise timer like Timer1, with the console view.
 class CtlSession : public LinkErrorSink {
 public:
-    CtlSession(const PortChoice& port, const MessageTexts& texts, const ConsoleTexts& console, QTextStream& err);
+    CtlSession(const PortChoice& port, const MessageTexts& texts, QTextStream& err);
     ~CtlSession() override;
 
     // Opens the port; on failure "Com opening error!" is on standard error and false returned.
