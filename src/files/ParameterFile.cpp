@@ -3,6 +3,9 @@
 #include <array>
 #include <cstdio>
 
+#include <QFile>
+#include <QFileInfo>
+
 #include "files/FileSaver.h"
 #include "files/TokenReader.h"
 #include "model/FieldRanges.h"
@@ -201,4 +204,19 @@ bool ParameterFile::readInto(QIODevice& in, ParameterSet& set, FieldRanges::Wide
 bool ParameterFile::save(const QString& path, const ParameterSet& set) {
     const QByteArray bytes = toBytes(set);
     return FileSaver::save(path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); });
+}
+
+ParameterFile::OpenResult ParameterFile::open(const QString& path, ParameterSet& set, QStringList* outOfRangeKeys) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return OpenResult::CannotOpen;
+    QStringList keys;
+    if (!readInRange(file, set, &keys)) return OpenResult::VersionMismatch;
+    if (outOfRangeKeys) *outOfRangeKeys = keys;
+    return OpenResult::Accepted;
+}
+
+const char* ParameterFile::keyOf(int imageByte) {
+    for (const KeySpec& key : kKeys)
+        if (imageByte >= key.firstByte && imageByte < key.firstByte + key.count) return key.name;
+    return nullptr;
 }

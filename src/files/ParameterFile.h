@@ -43,6 +43,15 @@ public:
     // Writes the file at path through FileSaver; false when it could not be written whole.
     static bool save(const QString& path, const ParameterSet& set);
 
+    // File, Open for a chosen path: only a plain file is opened (a device or a pipe chosen
+    // under "All Files" could block or never end), then read and brought into range as readInRange does (outOfRangeKeys, when given, receives
+    // the keys). The set changes only when the file is accepted. The window and the command-line tool both open files through this.
+    enum class OpenResult { Accepted, CannotOpen, VersionMismatch };
+    static OpenResult open(const QString& path, ParameterSet& set, QStringList* outOfRangeKeys = nullptr);
+
+    // The key whose values hold that image byte, or nullptr for a byte the file does not keep.
+    static const char* keyOf(int imageByte);
+
 private:
     // wide, when given, receives the unwrapped code of every field assigned.
     static bool readInto(QIODevice& in, ParameterSet& set, FieldRanges::WideCodes* wide);

@@ -64,6 +64,7 @@ void DeviceExchange::start(ExchangeMode mode, std::uint8_t command, const QStrin
     readTarget_ = nullptr;
     resultNote_.clear();
     verifyAnswer_.reset();
+    headerOnly_ = false;
     view_.showMessage(text, ExchangeView::MessageColour::Normal);
     messageCountdown_ = kMessageLifetime;
     gauge_ = 0;
@@ -83,6 +84,11 @@ void DeviceExchange::startRead() {
 void DeviceExchange::startReadInto(ParameterSet& target) {
     start(ExchangeMode::Read, kReadHeaderCommand, texts_.readPrefix);
     readTarget_ = &target;
+}
+
+void DeviceExchange::startReadHeader() {
+    start(ExchangeMode::Read, kReadHeaderCommand, texts_.readPrefix);
+    headerOnly_ = true;
 }
 
 void DeviceExchange::dispatchReceived(std::span<const std::uint8_t> received) {
@@ -124,6 +130,13 @@ void DeviceExchange::handleBlockAnswer(std::span<const std::uint8_t> frame) {
             set_.replaceBlock(b, payload);
             if (b == kHeaderBlock) {
                 headerTexts_.decodeHeader(set_.block(kHeaderBlock));
+                if (headerOnly_) {
+                    mode_ = ExchangeMode::Idle;
+                    view_.setGaugeVisible(false);
+                    set_.validate();
+                    view_.refreshWindow();
+                    return;
+                }
                 if (!set_.readAllowed()) {
                     view_.showMessage(texts_.noReadingNotice, ExchangeView::MessageColour::Red);
                     messageCountdown_ = kMessageLifetime;

@@ -49,6 +49,12 @@ public:
     // or not it matched; empty until one arrives.
     const std::optional<ImageBlock>& lastVerifyAnswer() const { return verifyAnswer_; }
 
+    // The header step of Read alone (the command-line tool's info): the same 0x40 frames and
+    // resends; once the unit's header is in block 0 the exchange is idle again, with nothing
+    // on the message line. Refused reading and another image version are the caller's to
+    // judge from the header; a unit that never answers fails with "Read error!".
+    void startReadHeader();
+
     void dispatchReceived(std::span<const std::uint8_t> received) override;
 
     // The print command counts the stamp down like any message.
@@ -109,6 +115,7 @@ private:
     std::uint8_t messageCountdown_ = 0;
     std::uint8_t watchdogCount_ = 0;
     std::uint8_t gauge_ = 0;
+    bool headerOnly_ = false;
 
     std::uint16_t liveRpm_ = 0;
     LiveRow liveRow_;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ui/EditorBindings.h"
+#include "model/EditorBindings.h"
 
 namespace {
 

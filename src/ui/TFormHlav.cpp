@@ -40,9 +40,9 @@
 #include "i18n/RangeTexts.h"
 #include "i18n/WindowTexts.h"
 #include "link/Telemetry.h"
+#include "model/EditorBindings.h"
 #include "ui/Artwork.h"
 #include "ui/CurveGraph.h"
-#include "ui/EditorBindings.h"
 #include "ui/FileDialogs.h"
 #include "ui/HistoryFeature.h"
 #include "ui/Manual.h"
@@ -180,7 +180,7 @@ void TFormHlav::FormCreate(const QStringList& arguments) {
     setTestMode(TestMarker::check(ConfigPaths::markerFile()));
     updateLayout();
     // The set as started with is where undo stops, and what the file label compares with.
-    history_.reset(set_.image());
+    undo_.reset(set_.image());
     updateUndoActions();
     markSaved();
 
@@ -701,24 +701,22 @@ void TFormHlav::MenuReadClick() {
 void TFormHlav::MenuOpenClick() {
     const QString chosen = fileDialogs_->getOpenFileName(this, currentFileName_);
     if (!chosen.isEmpty()) {
-        const QFileInfo info(chosen);
-        QFile file(chosen);
         QStringList outOfRange;
-        // Only a plain file: a device or a pipe chosen under "All Files" could block or never end.
-        if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-            showMessageBox(texts_.fileOpenError);
-        } else if (ParameterFile::readInRange(file, set_, &outOfRange)) {
-            file.close();
-            // Told before the edit is applied, which may program the unit.
-            if (!outOfRange.isEmpty()) {
-                showMessageBox(outOfRangeNotice(currentLanguage(), outOfRange));
-            }
-            applyEdit();
-            setFileLabel(info.absoluteFilePath());
-            currentFileName_ = info.absoluteFilePath();
-            markSaved();
-        } else {
-            showMessageBox(texts_.fileVersionMismatch);
+        switch (ParameterFile::open(chosen, set_, &outOfRange)) {
+            case ParameterFile::OpenResult::Accepted:
+                // Told before the edit is applied, which may program the unit.
+                if (!outOfRange.isEmpty()) showMessageBox(outOfRangeNotice(currentLanguage(), outOfRange));
+                applyEdit();
+                setFileLabel(QFileInfo(chosen).absoluteFilePath());
+                currentFileName_ = QFileInfo(chosen).absoluteFilePath();
+                markSaved();
+                break;
+            case ParameterFile::OpenResult::CannotOpen:
+                showMessageBox(texts_.fileOpenError);
+                break;
+            case ParameterFile::OpenResult::VersionMismatch:
+                showMessageBox(texts_.fileVersionMismatch);
+                break;
         }
     }
     hideMessage();

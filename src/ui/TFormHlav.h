@@ -171,7 +171,7 @@ public:
 
     // The curve graph and the steps of the set that undo and redo go through.
     CurveGraph* curveGraph() const { return curveGraph_; }
-    const UndoHistory& undoHistory() const { return history_; }
+    const UndoHistory& undoHistory() const { return undo_; }
 
 public slots:
     void Timer1Timer();
@@ -266,7 +266,7 @@ private:
     int colourChanges_ = 0;
     LiveLineCache liveLines_;
     int shownRpmGauge_ = -1;
-    UndoHistory history_;
+    UndoHistory undo_;
     QString fileName_;         // the name in LabelFile2, without the marker
     ImageBlock savedBlock_{};  // the parameters as last opened or saved
 

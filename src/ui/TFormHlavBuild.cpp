@@ -20,9 +20,9 @@
 #include <QVBoxLayout>
 
 #include "i18n/WindowTexts.h"
+#include "model/EditorBindings.h"
 #include "ui/Artwork.h"
 #include "ui/CurveGraph.h"
-#include "ui/EditorBindings.h"
 #include "ui/RadioGroup.h"
 #include "ui/UpDown.h"
 

@@ -5,7 +5,7 @@
 
 #include "i18n/GraphTexts.h"
 #include "ui/CurveGraph.h"
-#include "ui/EditorBindings.h"
+#include "model/EditorBindings.h"
 #include "ui/TFormHlav.h"
 #include "ui/UpDown.h"
 
@@ -19,7 +19,7 @@ constexpr const char* kUnsavedMarker = " *";
 }  // namespace
 
 void TFormHlav::recordStep() {
-    if (history_.record(set_.image())) {
+    if (undo_.record(set_.image())) {
         updateUndoActions();
     }
 }
@@ -35,20 +35,20 @@ void TFormHlav::restoreStep(const std::optional<ParameterImage>& image) {
 }
 
 void TFormHlav::MenuUndoClick() {
-    if (history_.canUndo()) {
-        restoreStep(history_.undo());
+    if (undo_.canUndo()) {
+        restoreStep(undo_.undo());
     }
 }
 
 void TFormHlav::MenuRedoClick() {
-    if (history_.canRedo()) {
-        restoreStep(history_.redo());
+    if (undo_.canRedo()) {
+        restoreStep(undo_.redo());
     }
 }
 
 void TFormHlav::updateUndoActions() {
-    menuUndo_->setEnabled(history_.canUndo());
-    menuRedo_->setEnabled(history_.canRedo());
+    menuUndo_->setEnabled(undo_.canUndo());
+    menuRedo_->setEnabled(undo_.canRedo());
 }
 
 bool TFormHlav::undoKeyForWindow(QLineEdit* edit, QKeyEvent* event) const {

@@ -1,4 +1,4 @@
-#include "ui/EditorBindings.h"
+#include "model/EditorBindings.h"
 
 #include <array>
 

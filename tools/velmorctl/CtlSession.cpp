@@ -1,0 +1,97 @@
+#include "CtlSession.h"
+
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include "InterruptPipe.h"
+#include "i18n/WindowTexts.h"
+
+namespace {
+QString connectionText() {
+    const WindowTextRow* row = findWindowText("LabelSpojeni", TextKind::Caption);
+    return row ? row->textFor(currentLanguage()) : QString();
+}
+}  // namespace
+
+CtlSession::CtlSession(const PortChoice& port, const MessageTexts& texts, QTextStream& err)
+    : texts_(texts), err_(err), view_(err, connectionText()), link_(makeSystemPortBackend()) {
+    exchange_ = std::make_unique<DeviceExchange>(set_, header_, link_, texts_, view_);
+    link_.setErrorSink(this);
+    for (int n = 1; n <= PortMapping::kPorts; ++n)
+        link_.mapping().setExplicit(n, port.explicitDevices[static_cast<std::size_t>(n - 1)]);
+    if (!port.path.isEmpty()) {
+        link_.mapping().setExplicit(1, port.path);
+        link_.setPortNumber(1);
+    } else {
+        link_.setPortNumber(static_cast<std::uint8_t>(port.portNumber));
+    }
+}
+
+CtlSession::~CtlSession() { link_.closePort(); }
+
+QString CtlSession::device() { return link_.mapping().deviceFor(link_.portNumber()); }
+
+bool CtlSession::openPort() {
+    openFailed_ = false;
+    link_.openPort();
+    // Port 0 opens nothing and says nothing in the window; a command that cannot reach any
+    // unit says so here all the same.
+    if (!link_.isOpen() && !openFailed_) portOpenFailed();
+    return link_.isOpen();
+}
+
+void CtlSession::portOpenFailed() {
+    openFailed_ = true;
+    const QString name = device();
+    err_ << texts_.portOpenError << (name.isEmpty() ? QString() : QLatin1Char(' ') + name) << Qt::endl;
+}
+
+int CtlSession::run(const std::function<std::optional<int>()>& afterTick, const std::function<int()>& onInterrupt) {
+    QEventLoop loop;
+    int status = 0;
+    QTimer timer;
+    // Every protocol period is counted in ticks; a coarse timer would shorten them all.
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(ExchangeTiming::kTickMs);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        exchange_->onTimerTick();
+        if (const std::optional<int> done = afterTick()) {
+            status = *done;
+            timer.stop();
+            loop.quit();
+        }
+    });
+    std::unique_ptr<QSocketNotifier> notifier;
+    if (InterruptPipe::readEnd() >= 0) {
+        notifier = std::make_unique<QSocketNotifier>(InterruptPipe::readEnd(), QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, &loop, [&] {
+            if (!InterruptPipe::take() || !timer.isActive()) return;
+            timer.stop();
+            link_.closePort();
+            status = onInterrupt();
+            loop.quit();
+        });
+    }
+    timer.start();
+    loop.exec();
+    link_.closePort();
+    return status;
+}
+
+CtlSession::Outcome CtlSession::runCommand(void (DeviceExchange::*start)()) {
+    view_.resetOutcome();
+    (exchange_.get()->*start)();
+    bool interrupted = false;
+    run(
+        [this]() -> std::optional<int> {
+            if (exchange_->mode() != ExchangeMode::Idle) return std::nullopt;
+            return 0;
+        },
+        [&interrupted] {
+            interrupted = true;
+            return 1;
+        });
+    if (interrupted) return Outcome::Interrupted;
+    return view_.endedWith(texts_.verifyOk) ? Outcome::Succeeded : Outcome::Failed;
+}

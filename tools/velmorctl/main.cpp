@@ -1,0 +1,52 @@
+// velmorctl: read, program, verify, compare and watch the unit from a command line, with the
+// window's own exchange and link. main only parses the command line and wires.
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include "Commands.h"
+#include "CtlOptions.h"
+#include "InterruptPipe.h"
+#include "files/AppSettings.h"
+#include "files/ConfigPaths.h"
+#include "files/IniFile.h"
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velmorctl"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    const CtlOptions options = CtlOptions::parse(QCoreApplication::arguments().mid(1));
+
+    // The window's settings give the defaults: its port, its [PORTS] devices, its language.
+    IniFile ini;
+    ini.load(ConfigPaths::settingsFile());
+    AppSettings settings;
+    settings.load(ini);
+    std::uint8_t language = options.language ? static_cast<std::uint8_t>(*options.language) : settings.language;
+    std::uint8_t port = settings.comPort;
+    ParameterSet().validate(AppRanges{&language, &port});  // the window's rule for stored values
+    setCurrentLanguage(static_cast<LanguageId>(language));
+    MessageTexts messages;
+    buildMessageTexts(messages);
+    const ConsoleTexts console = consoleTexts(currentLanguage());
+
+    if (options.help) {
+        out << CtlOptions::helpText(console);
+        return ExitStatus::kOk;
+    }
+    if (options.error != CtlOptions::Error::None) {
+        err << "velmorctl: " << options.errorText(console) << '\n'
+            << CtlOptions::usageLine(console) << '\n'
+            << console.helpHint << Qt::endl;
+        return ExitStatus::kUsage;
+    }
+
+    PortChoice choice;
+    choice.portNumber = options.portNumber.value_or(port);
+    choice.explicitDevices = settings.portDevices;
+    choice.path = options.portPath;
+    InterruptPipe::install();
+    CtlContext context{options, choice, messages, console, out, err};
+    return runCtlCommand(context);
+}
