@@ -44,8 +44,9 @@ public:
     static bool save(const QString& path, const ParameterSet& set);
 
     // File, Open for a chosen path: only a plain file is opened (a device or a pipe chosen
-    // under "All Files" could block or never end), then read and brought into range as readInRange does (outOfRangeKeys, when given, receives
-    // the keys). The set changes only when the file is accepted. The window and the command-line tool both open files through this.
+    // under "All Files" could block or never end), then read and brought into range as readInRange does
+    // (outOfRangeKeys, when given, receives the keys). The set changes only when the file is accepted. The window and
+    // the command-line tool both open files through this.
     enum class OpenResult { Accepted, CannotOpen, VersionMismatch };
     static OpenResult open(const QString& path, ParameterSet& set, QStringList* outOfRangeKeys = nullptr);
 

@@ -301,12 +301,14 @@ void CtlTest::diffJson() {
     QCOMPARE(report["equal"].toBool(), false);
     const QJsonArray differences = report["differences"].toArray();
     QCOMPARE(differences.size(), 2);
-    QCOMPARE(differences[0].toObject(), (QJsonObject{{"key", "RPM_ADV"}, {"index", 3}, {"a", 3000}, {"b", 3500}}));
-    QCOMPARE(differences[1].toObject(),
-             (QJsonObject{{"key", "BASE_ADV"}, {"index", QJsonValue()}, {"a", 10}, {"b", 12}}));
+    QCOMPARE(
+        differences[0].toObject(),
+        (QJsonObject{{"byte", 52}, {"key", "BASE_ADV"}, {"field", "Base advance [°]"}, {"a", "10°"}, {"b", "12°"}}));
+    QCOMPARE(differences[1].toObject()["key"].toString(), QString("RPM_ADV"));
+    QCOMPARE(differences[1].toObject()["a"].toString(), QString("3000 rpm"));
 
     r = ctl({"diff", file("da.ign"), file("db.ign")});
-    QCOMPARE(r.out, QByteArray("RPM_ADV 3: 3000 -> 3500\nBASE_ADV: 10 -> 12\n"));
+    QCOMPARE(QString::fromUtf8(r.out), QString("Base advance [°]: 10° -> 12°\nPoint 3 RPM: 3000 rpm -> 3500 rpm\n"));
 
     // The simulator starts with the default set.
     Sim sim;

@@ -11,9 +11,9 @@
 #include "MonitorFormat.h"
 #include "PortList.h"
 #include "RangeCheck.h"
-#include "SetComparison.h"
 #include "files/ConfigPaths.h"
 #include "files/ParameterFile.h"
+#include "files/SetDifference.h"
 #include "files/WorkingImageFile.h"
 #include "i18n/WindowTexts.h"
 
@@ -229,20 +229,25 @@ int diffCommand(CtlContext& c) {
         }
         sets[i] = *unit;
     }
-    const QList<FieldDifference> differences = compareSets(sets[0], sets[1]);
+    // The window's difference report: captions and values as the operator knows them.
+    const QList<SetDifference::Row> differences = SetDifference::compare(sets[0], sets[1]);
     if (c.options.json) {
         QJsonArray array;
-        for (const FieldDifference& d : differences)
-            array.append(QJsonObject{{"key", d.key},
-                                     {"index", d.index > 0 ? QJsonValue(d.index) : QJsonValue()},
-                                     {"a", d.a.toInt()},
-                                     {"b", d.b.toInt()}});
+        for (const SetDifference::Row& d : differences) {
+            const char* key = ParameterFile::keyOf(d.byte);
+            array.append(QJsonObject{{"byte", d.byte},
+                                     {"key", key ? QJsonValue(QString::fromLatin1(key)) : QJsonValue()},
+                                     {"field", d.field},
+                                     {"a", d.left},
+                                     {"b", d.right}});
+        }
         printJson(c.out, QJsonObject{{"a", c.options.arguments[0]},
                                      {"b", c.options.arguments[1]},
                                      {"equal", differences.isEmpty()},
                                      {"differences", array}});
     } else {
-        for (const FieldDifference& d : differences) c.out << differenceLine(d) << Qt::endl;
+        for (const SetDifference::Row& d : differences)
+            c.out << QStringLiteral("%1: %2 -> %3").arg(d.field, d.left, d.right) << Qt::endl;
         c.err << (differences.isEmpty() ? c.console.noDifferences : c.console.differenceCount.arg(differences.size()))
               << Qt::endl;
     }
