@@ -1,7 +1,9 @@
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QStringList>
 
 #include "BuildStamp.h"
+#include "link/InterruptPipe.h"
 #include "ui/TFormAbout.h"
 #include "ui/TFormHlav.h"
 
@@ -19,6 +21,14 @@ int main(int argc, char* argv[]) {
     TFormAbout::setBuildStamps(stamp.section(QLatin1Char('|'), 0, 0), stamp.section(QLatin1Char('|'), 1));
     TFormHlav window;
     window.FormCreate(arguments);
+    // Ctrl+C in a terminal, the session's SIGTERM or a hang-up closes the window as File, Exit
+    // does, so the settings and the working image are saved and the port is let go.
+    if (InterruptPipe::install()) {
+        auto* interrupts = new QSocketNotifier(InterruptPipe::readEnd(), QSocketNotifier::Read, &app);
+        QObject::connect(interrupts, &QSocketNotifier::activated, &window, [&window] {
+            if (InterruptPipe::take()) window.close();
+        });
+    }
     window.show();
     return app.exec();
 }

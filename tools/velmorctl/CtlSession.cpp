@@ -4,7 +4,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "InterruptPipe.h"
+#include "link/InterruptPipe.h"
 #include "i18n/WindowTexts.h"
 
 namespace {

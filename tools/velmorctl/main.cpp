@@ -5,7 +5,7 @@
 
 #include "Commands.h"
 #include "CtlOptions.h"
-#include "InterruptPipe.h"
+#include "link/InterruptPipe.h"
 #include "files/AppSettings.h"
 #include "files/ConfigPaths.h"
 #include "files/IniFile.h"

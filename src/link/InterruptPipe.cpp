@@ -1,4 +1,4 @@
-#include "InterruptPipe.h"
+#include "link/InterruptPipe.h"
 
 #include <QtGlobal>
 

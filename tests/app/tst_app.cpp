@@ -1,0 +1,59 @@
+// The velmor executable as a process: what it stores after it was started with arguments
+// and asked to end by a signal.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+class AppTest : public QObject {
+    Q_OBJECT
+private slots:
+    void languageWordIsTheFirstRawArgument_data();
+    void languageWordIsTheFirstRawArgument();
+};
+
+void AppTest::languageWordIsTheFirstRawArgument_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("storedLanguage");
+    // Stored language Czech (3); only a first argument that is a language word changes it.
+    QTest::newRow("Qt option first") << QStringList{"-reverse", "DEUTSCH"} << QByteArray("3");
+    QTest::newRow("word first") << QStringList{"DEUTSCH", "-reverse"} << QByteArray("1");
+    QTest::newRow("no word") << QStringList{} << QByteArray("3");
+}
+
+void AppTest::languageWordIsTheFirstRawArgument() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, storedLanguage);
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QVERIFY(QDir(home.path()).mkpath("config/velmor"));
+    const QString ini = home.filePath("config/velmor/velmor.ini");
+    QFile settings(ini);
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    // Port 0 opens nothing, so no message box waits for a click.
+    settings.write("[FORM_HLAV]\r\nComPort=0\r\nLanguage=3\r\n");
+    settings.close();
+
+    QProcess velmor;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    environment.insert("XDG_DATA_HOME", home.filePath("data"));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    velmor.setProcessEnvironment(environment);
+    velmor.start(VELMOR_EXECUTABLE, arguments);
+    QVERIFY(velmor.waitForStarted(10000));
+    // The window is up once the settings have been read; give it a moment, then end it the way
+    // a session does. It closes as File, Exit does and stores the language in force.
+    QTest::qWait(1500);
+    ::kill(static_cast<pid_t>(velmor.processId()), SIGTERM);
+    QVERIFY(velmor.waitForFinished(10000));
+    QCOMPARE(velmor.exitStatus(), QProcess::NormalExit);
+
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    const QByteArray stored = settings.readAll();
+    QVERIFY2(stored.contains("\r\nLanguage=" + storedLanguage + "\r\n"), stored.constData());
+}
+
+QTEST_GUILESS_MAIN(AppTest)
+#include "tst_app.moc"
