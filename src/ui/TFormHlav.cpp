@@ -30,6 +30,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "files/AdapterSettings.h"
 #include "files/AppSettings.h"
 #include "files/ConfigPaths.h"
 #include "files/IniFile.h"
@@ -42,6 +43,7 @@
 #include "ui/EditorBindings.h"
 #include "ui/FileDialogs.h"
 #include "ui/Manual.h"
+#include "ui/PortAssist.h"
 #include "ui/Printout.h"
 #include "ui/RadioGroup.h"
 #include "ui/TFormAbout.h"
@@ -94,6 +96,7 @@ TFormHlav::TFormHlav(std::unique_ptr<PortBackend> backend, QWidget* parent)
     exchange_ = std::make_unique<DeviceExchange>(set_, headerTexts_, *link_, texts_, *this);
     link_->setReceiver(exchange_.get());
     link_->setErrorSink(this);
+    portAssist_ = std::make_unique<PortAssist>(*link_, *exchange_, *this, [this](int n) { selectPort(n); });
 
     // The control tables and every control exist before anything else uses them.
     buildMenus();
@@ -135,6 +138,9 @@ void TFormHlav::FormCreate(const QStringList& arguments) {
             link_->mapping().setExplicit(n, device);
         }
     }
+    AdapterSettings adapter;
+    adapter.load(ini);
+    link_->mapping().setRemembered(adapter.port, adapter.identity);
     WorkingImageFile::load(ConfigPaths::workingImageFile(), set_);
 
     std::uint8_t language = settings.language;
@@ -168,6 +174,7 @@ void TFormHlav::FormCreate(const QStringList& arguments) {
 
 void TFormHlav::FormClose() {
     timer1_->stop();
+    portAssist_->cancelQuietly();
     link_->closePort();
     readBackFromWindow();
     set_.validate();
@@ -176,6 +183,7 @@ void TFormHlav::FormClose() {
     IniFile ini;
     ini.load(ConfigPaths::settingsFile());
     currentSettings().save(ini);
+    AdapterSettings{link_->mapping().rememberedPort(), link_->mapping().rememberedIdentity()}.save(ini);
     ini.save(ConfigPaths::settingsFile());
     WorkingImageFile::save(ConfigPaths::workingImageFile(), set_);
 }
@@ -279,6 +287,7 @@ void TFormHlav::applyWindowTexts() {
         applyText(QString::fromUtf8(row.target), static_cast<int>(row.kind), row.item, row.textFor(language),
                   row.itemsFor(language));
     }
+    portAssist_->applyTexts(menuFindUnit_, language);
     rebuildMessageTexts();
 }
 
@@ -625,7 +634,10 @@ void TFormHlav::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TFormHlav::Timer1Timer() { exchange_->onTimerTick(); }
+void TFormHlav::Timer1Timer() {
+    exchange_->onTimerTick();
+    portAssist_->onTick();
+}
 
 void TFormHlav::startCommand(void (DeviceExchange::*start)()) {
     readBackFromWindow();
@@ -766,6 +778,8 @@ void TFormHlav::MenuCom1Click() {
     }
 }
 
+void TFormHlav::MenuFindUnitClick() { portAssist_->findUnit(); }
+
 void TFormHlav::BitBtnAdvMinusClick() { stepAdvance(StepDirection::Minus); }
 
 void TFormHlav::BitBtnAdvPlusClick() { stepAdvance(StepDirection::Plus); }
@@ -839,6 +853,8 @@ void TFormHlav::tickComMenu(int portNumber) {
 
 void TFormHlav::selectPort(int portNumber) {
     tickComMenu(portNumber);
+    portAssist_->cancelQuietly();
+    link_->mapping().rememberChoice(portNumber);
     link_->selectPort(static_cast<std::uint8_t>(portNumber));
 }
 
@@ -872,7 +888,9 @@ void TFormHlav::showMessageBox(const QString& text) {
     }
 }
 
-void TFormHlav::portOpenFailed() { showMessageBox(texts_.portOpenError); }
+void TFormHlav::portOpenFailed() {
+    showMessageBox(portAssist_->openFailureText(texts_.portOpenError, currentLanguage()));
+}
 
 // ---------------------------------------------------------------------------------------
 // The exchange's view

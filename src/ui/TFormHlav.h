@@ -18,6 +18,7 @@
 #include "model/ParameterSet.h"
 
 class DocumentOpener;
+class PortAssist;
 class FileDialogs;
 class PrintTarget;
 class QAction;
@@ -113,8 +114,10 @@ public:
 
     // COM port: exactly the item of that number is ticked (none for a number outside 1..10).
     void tickComMenu(int portNumber);
-    // The COM menu command: tick, then close and reopen the port on that number.
+    // The COM menu command: tick, remember the adapter there, then close and reopen the port.
     void selectPort(int portNumber);
+    // The replug watch, the unit search and the devices beside the COM items.
+    PortAssist& portAssist() { return *portAssist_; }
 
     // The file the set came from (LabelFile2) and the last file opened or saved.
     void setFileLabel(const QString& text);
@@ -171,6 +174,7 @@ public slots:
     void MenuAboutClick();
     void MenuExitClick();
     void MenuCom1Click();
+    void MenuFindUnitClick();
     void BitBtnAdvMinusClick();
     void BitBtnAdvPlusClick();
     void MenuEnglishClick();
@@ -221,6 +225,7 @@ private:
     MessageTexts texts_;
     std::unique_ptr<SerialLink> link_;
     std::unique_ptr<DeviceExchange> exchange_;
+    std::unique_ptr<PortAssist> portAssist_;
 
     bool printView_ = false;
     bool testMode_ = false;
@@ -284,6 +289,7 @@ private:
     std::array<QLabel*, 8> labelTest_{};
     QStatusBar* statusBar1_ = nullptr;
     std::array<QAction*, PortMapping::kPorts> menuCom_{};
+    QAction* menuFindUnit_ = nullptr;
     std::array<QAction*, kLanguageCount> menuLanguage_{};
     QActionGroup* comGroup_ = nullptr;
     QActionGroup* languageGroup_ = nullptr;
