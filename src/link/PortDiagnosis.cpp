@@ -30,7 +30,9 @@ QString presentList(const QList<SerialDevice>& present, LanguageId language) {
 }  // namespace
 
 QString reason(const SerialLink::OpenFailure& failure, const QList<SerialDevice>& present, LanguageId language) {
-    const int e = failure.error;
+    int e = failure.error;
+    // No error number from the port (a backend that cannot tell): a missing node says enough.
+    if (e == 0 && !failure.device.isEmpty() && !QFileInfo::exists(failure.device)) e = ENOENT;
     if (failure.device.isEmpty()) {
         return portText(PortText::NothingAtNumber, language).arg(failure.portNumber) + QLatin1Char(' ') +
                presentList(present, language);
