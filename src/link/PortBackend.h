@@ -12,6 +12,8 @@ public:
     virtual ~PortBackend() = default;
     // Opens the device with 57600 baud, 8N1, no flow control, DTR and RTS on, exclusive.
     virtual bool open(const QString& device) = 0;
+    // The system's error number of the last failed open (errno on POSIX); 0 when unknown.
+    virtual int lastOpenError() const { return 0; }
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     // Bytes waiting in the receive queue (line errors cleared); 0 when closed or failed.

@@ -24,24 +24,30 @@ PosixPortBackend::~PosixPortBackend() { close(); }
 
 bool PosixPortBackend::open(const QString& device) {
     close();
+    openError_ = 0;
     const QByteArray path = QFile::encodeName(device);
     // Non-blocking so that the open does not wait for carrier and a write can be bounded.
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        openError_ = errno;
+        return false;
+    }
 
-    auto fail = [fd] {
-        ::ioctl(fd, TIOCNXCL);
+    bool exclusive = false;  // only a flag we set ourselves is ours to clear
+    auto fail = [this, fd, &exclusive](int error) {
+        openError_ = error;
+        if (exclusive) ::ioctl(fd, TIOCNXCL);
         ::close(fd);
         return false;
     };
-    if (!::isatty(fd)) return fail();
+    if (!::isatty(fd)) return fail(ENOTTY);
     // Exclusive: flock keeps out every cooperating program (root included), TIOCEXCL keeps
-    // out any other open by an ordinary user.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail();
-    ::ioctl(fd, TIOCEXCL);
+    // out any other open by an ordinary user. A lock held elsewhere means busy.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno == EWOULDBLOCK ? EBUSY : errno);
+    exclusive = ::ioctl(fd, TIOCEXCL) == 0;
 
     termios t{};
-    if (::tcgetattr(fd, &t) != 0) return fail();
+    if (::tcgetattr(fd, &t) != 0) return fail(errno);
     const termios saved = t;
     ::cfmakeraw(&t);
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
@@ -50,8 +56,8 @@ bool PosixPortBackend::open(const QString& device) {
     // Reads ask only for bytes already waiting; the 100 ms read timeout is kept all the same.
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 1;
-    if (::cfsetispeed(&t, B57600) != 0 || ::cfsetospeed(&t, B57600) != 0) return fail();
-    if (::tcsetattr(fd, TCSANOW, &t) != 0) return fail();
+    if (::cfsetispeed(&t, B57600) != 0 || ::cfsetospeed(&t, B57600) != 0) return fail(errno);
+    if (::tcsetattr(fd, TCSANOW, &t) != 0) return fail(errno);
 
     // Pseudo-terminals and some adapters have no modem lines and refuse this; the port
     // works all the same.
@@ -70,7 +76,7 @@ void PosixPortBackend::close() {
     // The device may be gone already; putting the old settings back then fails harmlessly.
     ::tcsetattr(fd_, TCSANOW, &saved_);
     // The exclusive flag outlives the descriptor on some devices (pseudo-terminals): clear it,
-    // or an ordinary user could not open the port again.
+    // or an ordinary user could not open the port again. It is ours: an open port set it.
     ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
     fd_ = -1;
@@ -101,8 +107,7 @@ std::int64_t PosixPortBackend::read(std::uint8_t* buffer, std::int64_t max) {
 std::int64_t PosixPortBackend::write(const std::uint8_t* data, std::int64_t size) {
     if (fd_ < 0) return -1;
     std::int64_t written = 0;
-    QElapsedTimer clock;
-    clock.start();
+    writeClock_.start();
     while (written < size) {
         const ssize_t put = ::write(fd_, data + written, static_cast<std::size_t>(size - written));
         if (put > 0) {
@@ -114,7 +119,7 @@ std::int64_t PosixPortBackend::write(const std::uint8_t* data, std::int64_t size
             if (deviceGone(errno)) releaseDeadDevice();
             break;
         }
-        const qint64 left = kWriteBoundMs - clock.elapsed();
+        const qint64 left = kWriteBoundMs - writeClock_.elapsed();
         if (left <= 0) break;
         pollfd p{fd_, POLLOUT, 0};
         if (::poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR) break;
@@ -124,15 +129,29 @@ std::int64_t PosixPortBackend::write(const std::uint8_t* data, std::int64_t size
         }
         if (p.revents & (POLLERR | POLLNVAL)) break;
     }
+    // Part of the frame is queued and the rest never will be: take the part back.
+    if (fd_ >= 0 && written > 0 && written < size) ::tcflush(fd_, TCOFLUSH);
     return written > 0 ? written : -1;
 }
 
 void PosixPortBackend::drain() {
     if (fd_ < 0) return;
-    while (::tcdrain(fd_) != 0) {
-        if (errno == EINTR) continue;
-        if (deviceGone(errno)) releaseDeadDevice();
-        return;
+    // tcdrain cannot be bounded: a wedged adapter would hold the window forever. Watch the
+    // output queue instead, within what the write left of the bound.
+    if (!writeClock_.isValid()) writeClock_.start();
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+            if (deviceGone(errno)) releaseDeadDevice();
+            return;
+        }
+        if (queued <= 0) return;
+        if (writeClock_.elapsed() >= kWriteBoundMs) {
+            ::tcflush(fd_, TCOFLUSH);
+            return;
+        }
+        // A frame takes about 9 ms on the line; look again each millisecond.
+        ::poll(nullptr, 0, 1);
     }
 }
 

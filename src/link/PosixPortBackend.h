@@ -6,6 +6,8 @@
 
 #include <termios.h>
 
+#include <QElapsedTimer>
+
 #include "link/PortBackend.h"
 
 // The real port on POSIX systems, straight on the file descriptor. readWaiting asks the
@@ -17,6 +19,9 @@ class PosixPortBackend : public PortBackend {
 public:
     // Upper bound for one write to be accepted; the line takes about 9 ms for a frame, so
     // only a stalled device reaches it, and the window must not freeze then.
+    // The write of a frame and the wait for it to leave share this bound. When it runs out
+    // with part of a frame still queued, the queue is flushed: a half frame on the line
+    // would only be taken by the unit as the start of the next one.
     static constexpr int kWriteBoundMs = 1000;
 
     PosixPortBackend() = default;
@@ -26,6 +31,7 @@ public:
 
     bool open(const QString& device) override;
     void close() override;
+    int lastOpenError() const override { return openError_; }
     bool isOpen() const override { return fd_ >= 0; }
     std::int64_t bytesWaiting() override;
     std::int64_t read(std::uint8_t* buffer, std::int64_t max) override;
@@ -36,7 +42,9 @@ private:
     void releaseDeadDevice();
 
     int fd_ = -1;
+    int openError_ = 0;
     termios saved_{};
+    QElapsedTimer writeClock_;  // since the start of the last write
 };
 
 #endif

@@ -8,6 +8,26 @@
 #include <windows.h>
 #endif
 
+#include <cerrno>
+
+namespace {
+
+// The port's own error kinds in the system's error numbers, for the reason shown.
+int errorNumber(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return ENOENT;
+        case QSerialPort::PermissionError:
+            return EACCES;
+        case QSerialPort::OpenError:
+            return EBUSY;
+        default:
+            return EIO;
+    }
+}
+
+}  // namespace
+
 void QtPortBackend::releaseIfGone() {
     // The device has disappeared (unplugged): let it go, so that it can come back under its
     // name, and report the port closed until the operator chooses it again.
@@ -17,12 +37,17 @@ void QtPortBackend::releaseIfGone() {
 
 bool QtPortBackend::open(const QString& device) {
     close();
+    openError_ = 0;
     port_.setPortName(device);
-    if (!port_.open(QIODevice::ReadWrite)) return false;
+    if (!port_.open(QIODevice::ReadWrite)) {
+        openError_ = errorNumber(port_.error());
+        return false;
+    }
 #ifdef Q_OS_UNIX
     // QSerialPort sets TIOCEXCL, which does not keep out root; flock does for every
     // cooperating program.
     if (::flock(static_cast<int>(port_.handle()), LOCK_EX | LOCK_NB) != 0) {
+        openError_ = EBUSY;
         port_.close();
         return false;
     }
@@ -31,6 +56,7 @@ bool QtPortBackend::open(const QString& device) {
                             port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop) &&
                             port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
+        openError_ = errorNumber(port_.error());
         port_.close();
         return false;
     }

@@ -13,6 +13,7 @@ public:
     static constexpr int kWriteBoundMs = 1000;
 
     bool open(const QString& device) override;
+    int lastOpenError() const override { return openError_; }
     void close() override;
     bool isOpen() const override { return port_.isOpen(); }
     std::int64_t bytesWaiting() override;
@@ -24,4 +25,5 @@ private:
     void releaseIfGone();
 
     QSerialPort port_;
+    int openError_ = 0;
 };

@@ -7,17 +7,37 @@
 
 SerialLink::SerialLink(std::unique_ptr<PortBackend> backend) : backend_(std::move(backend)) {}
 
+bool SerialLink::tryOpen() {
+    const QString device = mapping_.deviceFor(portNumber_);
+    if (!device.isEmpty() && backend_->open(device)) {
+        openedDevice_ = device;
+        return true;
+    }
+    lastFailure_ = OpenFailure{portNumber_, device, device.isEmpty() ? 0 : backend_->lastOpenError()};
+    return false;
+}
+
 void SerialLink::openPort() {
     closePort();
     // Port 0 exists only by editing the settings file: it means no port, and no message.
     if (portNumber_ == 0) return;
-    const QString device = mapping_.deviceFor(portNumber_);
-    if (device.isEmpty() || !backend_->open(device)) {
-        if (errorSink_) errorSink_->portOpenFailed();
-    }
+    if (!tryOpen() && errorSink_) errorSink_->portOpenFailed();
 }
 
-void SerialLink::closePort() { backend_->close(); }
+bool SerialLink::openPortQuietly() {
+    closePort();
+    return portNumber_ != 0 && tryOpen();
+}
+
+void SerialLink::closePort() {
+    openedDevice_.clear();
+    backend_->close();
+}
+
+bool SerialLink::reopenLost() {
+    if (!deviceLost()) return backend_->isOpen();
+    return backend_->open(openedDevice_);
+}
 
 void SerialLink::selectPort(std::uint8_t n) {
     portNumber_ = n;

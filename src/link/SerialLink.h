@@ -40,11 +40,30 @@ public:
     std::uint8_t portNumber() const { return portNumber_; }
     void setPortNumber(std::uint8_t n) { portNumber_ = n; }  // start-up only; no reopen
 
+    // Why the last open failed: the number, the device tried (empty when the number maps to
+    // nothing) and the system's error number.
+    struct OpenFailure {
+        int portNumber = 0;
+        QString device;
+        int error = 0;
+    };
+
     void openPort();
+    // The same without the message, for reopening after a search; true when open.
+    bool openPortQuietly();
     void closePort();
     // Stores n, then closes and opens. The COM menu tick is the window's.
     void selectPort(std::uint8_t n);
     bool isOpen() const;
+    const OpenFailure& lastOpenFailure() const { return lastFailure_; }
+    // The device the port has open, or had open until it vanished; empty after a failed
+    // open or a close on purpose.
+    const QString& openedDevice() const { return openedDevice_; }
+    // The open device went away under the link (a pulled plug): the link let it go, nobody
+    // closed it on purpose.
+    bool deviceLost() const { return !openedDevice_.isEmpty() && !backend_->isOpen(); }
+    // Opens the lost device again under the same path, without a message; true when open.
+    bool reopenLost();
 
     // One receive inspection; hands the buffer to the receiver when >= 52 bytes were read.
     void readWaiting();
@@ -58,11 +77,15 @@ public:
     PortBackend& backend() { return *backend_; }
 
 private:
+    bool tryOpen();
+
     std::unique_ptr<PortBackend> backend_;
     PortMapping mapping_;
     LinkErrorSink* errorSink_ = nullptr;
     FrameReceiver* receiver_ = nullptr;
     std::uint8_t portNumber_ = 1;
+    QString openedDevice_;
+    OpenFailure lastFailure_;
     std::array<std::uint8_t, kReceiveBufferSize> receiveBuffer_{};
 };
 

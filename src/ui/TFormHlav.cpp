@@ -31,6 +31,7 @@
 #include <QVBoxLayout>
 #include <string_view>
 
+#include "files/AdapterSettings.h"
 #include "files/AppSettings.h"
 #include "files/ConfigPaths.h"
 #include "files/IniFile.h"
@@ -46,6 +47,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/HistoryFeature.h"
 #include "ui/Manual.h"
+#include "ui/PortAssist.h"
 #include "ui/Printout.h"
 #include "ui/RadioGroup.h"
 #include "ui/TFormAbout.h"
@@ -110,6 +112,7 @@ TFormHlav::TFormHlav(std::unique_ptr<PortBackend> backend, QWidget* parent)
     exchange_ = std::make_unique<DeviceExchange>(set_, headerTexts_, *link_, texts_, *this);
     link_->setReceiver(exchange_.get());
     link_->setErrorSink(this);
+    portAssist_ = std::make_unique<PortAssist>(*link_, *exchange_, *this, [this](int n) { selectPort(n); });
 
     // The control tables and every control exist before anything else uses them.
     buildMenus();
@@ -153,6 +156,9 @@ void TFormHlav::FormCreate(const QStringList& arguments) {
             link_->mapping().setExplicit(n, device);
         }
     }
+    AdapterSettings adapter;
+    adapter.load(ini);
+    link_->mapping().setRemembered(adapter.port, adapter.identity);
     // Bounded to the controls' ranges silently, as a unit would otherwise be programmed with
     // whatever a hand-edited image holds.
     WorkingImageFile::loadInRange(ConfigPaths::workingImageFileToRead(), set_);
@@ -192,6 +198,7 @@ void TFormHlav::FormCreate(const QStringList& arguments) {
 
 void TFormHlav::FormClose() {
     timer1_->stop();
+    portAssist_->cancelQuietly();
     link_->closePort();
     readBackFromWindow();
     set_.validate();
@@ -201,6 +208,7 @@ void TFormHlav::FormClose() {
     ini.load(ConfigPaths::settingsFileToRead());
     currentSettings().save(ini);
     history_->saveSettings(ini);
+    AdapterSettings{link_->mapping().rememberedPort(), link_->mapping().rememberedIdentity()}.save(ini);
     ini.save(ConfigPaths::settingsFile());
     WorkingImageFile::save(ConfigPaths::workingImageFile(), set_);
 }
@@ -308,6 +316,7 @@ void TFormHlav::applyWindowTexts() {
     }
     applyEditingTexts();
     history_->applyTexts();
+    portAssist_->applyTexts(menuFindUnit_, language);
     rebuildMessageTexts();
 }
 
@@ -670,6 +679,7 @@ void TFormHlav::closeEvent(QCloseEvent* event) {
 void TFormHlav::Timer1Timer() {
     inTimer1_ = true;
     exchange_->onTimerTick();
+    portAssist_->onTick();
     inTimer1_ = false;
     if (exchange_->connectionLost()) {
         curveGraph_->hideLive();
@@ -830,6 +840,8 @@ void TFormHlav::MenuCom1Click() {
     }
 }
 
+void TFormHlav::MenuFindUnitClick() { portAssist_->findUnit(); }
+
 void TFormHlav::BitBtnAdvMinusClick() { stepAdvance(StepDirection::Minus); }
 
 void TFormHlav::BitBtnAdvPlusClick() { stepAdvance(StepDirection::Plus); }
@@ -908,6 +920,8 @@ void TFormHlav::tickComMenu(int portNumber) {
 
 void TFormHlav::selectPort(int portNumber) {
     tickComMenu(portNumber);
+    portAssist_->cancelQuietly();
+    link_->mapping().rememberChoice(portNumber);
     link_->selectPort(static_cast<std::uint8_t>(portNumber));
 }
 
@@ -952,7 +966,9 @@ void TFormHlav::showMessageBox(const QString& text) {
     }
 }
 
-void TFormHlav::portOpenFailed() { showMessageBox(texts_.portOpenError); }
+void TFormHlav::portOpenFailed() {
+    showMessageBox(portAssist_->openFailureText(texts_.portOpenError, currentLanguage()));
+}
 
 // ---------------------------------------------------------------------------------------
 // The exchange's view

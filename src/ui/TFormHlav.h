@@ -21,6 +21,7 @@
 
 class CurveGraph;
 class DocumentOpener;
+class PortAssist;
 class FileDialogs;
 class HistoryFeature;
 class PrintTarget;
@@ -120,8 +121,10 @@ public:
 
     // COM port: exactly the item of that number is ticked (none for a number outside 1..10).
     void tickComMenu(int portNumber);
-    // The COM menu command: tick, then close and reopen the port on that number.
+    // The COM menu command: tick, remember the adapter there, then close and reopen the port.
     void selectPort(int portNumber);
+    // The replug watch, the unit search and the devices beside the COM items.
+    PortAssist& portAssist() { return *portAssist_; }
 
     // The file the set came from (LabelFile2) and the last file opened or saved. The label
     // shows a trailing " *" while the set differs from what that file was opened or saved
@@ -186,6 +189,7 @@ public slots:
     void MenuAboutClick();
     void MenuExitClick();
     void MenuCom1Click();
+    void MenuFindUnitClick();
     void BitBtnAdvMinusClick();
     void BitBtnAdvPlusClick();
     void MenuEnglishClick();
@@ -248,6 +252,7 @@ private:
     MessageTexts texts_;
     std::unique_ptr<SerialLink> link_;
     std::unique_ptr<DeviceExchange> exchange_;
+    std::unique_ptr<PortAssist> portAssist_;
 
     bool printView_ = false;
     bool testMode_ = false;
@@ -318,6 +323,7 @@ private:
     std::array<QLabel*, 8> labelTest_{};
     QStatusBar* statusBar1_ = nullptr;
     std::array<QAction*, PortMapping::kPorts> menuCom_{};
+    QAction* menuFindUnit_ = nullptr;
     std::array<QAction*, kLanguageCount> menuLanguage_{};
     QAction* menuUndo_ = nullptr;
     QAction* menuRedo_ = nullptr;

@@ -23,6 +23,7 @@
 #include "model/EditorBindings.h"
 #include "ui/Artwork.h"
 #include "ui/CurveGraph.h"
+#include "ui/PortAssist.h"
 #include "ui/RadioGroup.h"
 #include "ui/UpDown.h"
 
@@ -96,6 +97,10 @@ void TFormHlav::buildMenus() {
         comGroup_->addAction(action);
         menuCom_[static_cast<std::size_t>(n - 1)] = action;
     }
+    com->addSeparator();
+    menuFindUnit_ = addItem(com, "MenuFindUnit", {}, &TFormHlav::MenuFindUnitClick);
+    // Which device each number reaches changes with every plug: look when the menu opens.
+    connect(com, &QMenu::aboutToShow, this, [this] { portAssist_->refreshComMenu(menuCom_, currentLanguage()); });
 
     QMenu* device = addMenu("MenuDevice");
     addItem(device, "MenuRead", QKeySequence(Qt::Key_F7), &TFormHlav::MenuReadClick);

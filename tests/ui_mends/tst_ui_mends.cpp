@@ -215,13 +215,18 @@ void TestWindowMends::menusTickWithCheckMarks() {
     auto* group = new QActionGroup(&radios);
     for (QAction* action : shown->actions()) {
         for (QMenu* copy : {&checks, &radios}) {
+            if (action->isSeparator()) {
+                copy->addSeparator();
+                continue;
+            }
             QAction* item = copy->addAction(action->text());
-            item->setCheckable(true);
+            item->setCheckable(action->isCheckable());
             item->setChecked(action->isChecked());
             if (copy == &radios) group->addAction(item);
         }
     }
-    QCOMPARE(shown->actions().size(), menu == "MenuCom" ? 10 : 4);
+    // The ten ports, then a separator and Find unit.
+    QCOMPARE(shown->actions().size(), menu == "MenuCom" ? 12 : 4);
     const QImage drawn = drawnMenu(shown);
     QVERIFY(drawn != drawnMenu(&radios));
     QCOMPARE(drawn, drawnMenu(&checks));
