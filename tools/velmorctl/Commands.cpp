@@ -78,8 +78,7 @@ int statusOf(CtlContext& c, CtlSession::Outcome outcome, bool programming) {
 
 int portsCommand(CtlContext& c) {
     PortMapping mapping;
-    for (int n = 1; n <= PortMapping::kPorts; ++n)
-        mapping.setExplicit(n, c.port.explicitDevices[static_cast<std::size_t>(n - 1)]);
+    c.port.applyTo(mapping);
     const QList<PortRow> rows = listPorts(mapping);
     if (c.options.json) {
         QJsonArray array;

@@ -4,8 +4,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "link/InterruptPipe.h"
 #include "i18n/WindowTexts.h"
+#include "link/InterruptPipe.h"
 
 namespace {
 QString connectionText() {
@@ -18,14 +18,19 @@ CtlSession::CtlSession(const PortChoice& port, const MessageTexts& texts, QTextS
     : texts_(texts), err_(err), view_(err, connectionText()), link_(makeSystemPortBackend()) {
     exchange_ = std::make_unique<DeviceExchange>(set_, header_, link_, texts_, view_);
     link_.setErrorSink(this);
-    for (int n = 1; n <= PortMapping::kPorts; ++n)
-        link_.mapping().setExplicit(n, port.explicitDevices[static_cast<std::size_t>(n - 1)]);
+    port.applyTo(link_.mapping());
     if (!port.path.isEmpty()) {
         link_.mapping().setExplicit(1, port.path);
         link_.setPortNumber(1);
     } else {
         link_.setPortNumber(static_cast<std::uint8_t>(port.portNumber));
     }
+}
+
+void PortChoice::applyTo(PortMapping& mapping) const {
+    for (int n = 1; n <= PortMapping::kPorts; ++n)
+        mapping.setExplicit(n, explicitDevices[static_cast<std::size_t>(n - 1)]);
+    mapping.setRemembered(adapter.port, adapter.identity);
 }
 
 CtlSession::~CtlSession() { link_.closePort(); }

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "ConsoleView.h"
+#include "files/AdapterSettings.h"
 #include "i18n/ConsoleTexts.h"
 #include "i18n/MessageTexts.h"
 #include "link/DeviceExchange.h"
@@ -19,6 +20,10 @@ struct PortChoice {
     int portNumber = 1;  // COM number 1..10 (0: none, as a hand-edited settings file may say)
     std::array<QString, PortMapping::kPorts> explicitDevices;  // the settings' [PORTS] entries
     QString path;                                              // --port PATH: this device, whatever the numbers say
+    AdapterSettings adapter;                                   // the adapter the window remembered, and its number
+
+    // The numbers as the window gives them out: [PORTS] entries, then the remembered adapter.
+    void applyTo(PortMapping& mapping) const;
 };
 
 // One connection to the unit: the window's serial link and device exchange on a parameter

@@ -5,10 +5,10 @@
 
 #include "Commands.h"
 #include "CtlOptions.h"
-#include "link/InterruptPipe.h"
 #include "files/AppSettings.h"
 #include "files/ConfigPaths.h"
 #include "files/IniFile.h"
+#include "link/InterruptPipe.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -46,6 +46,7 @@ int main(int argc, char* argv[]) {
     choice.portNumber = options.portNumber.value_or(port);
     choice.explicitDevices = settings.portDevices;
     choice.path = options.portPath;
+    choice.adapter.load(ini);
     InterruptPipe::install();
     CtlContext context{options, choice, messages, console, out, err};
     return runCtlCommand(context);
