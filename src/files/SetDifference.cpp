@@ -52,8 +52,8 @@ bool isSpare(int byte) {
 }
 
 const FieldSpec* findField(int byte) {
-    for (const FieldSpec& spec : kFields)
-        if (spec.byte == byte) return &spec;
+    for (const FieldSpec& entry : kFields)
+        if (entry.byte == byte) return &entry;
     return nullptr;
 }
 
@@ -116,10 +116,10 @@ QString SetDifference::field(int byte, LanguageId language) {
                QLatin1Char(' ') + windowText("LabelAdvance1", TextKind::Caption, language);
     }
     if (isSpare(byte)) return historyText(HistoryText::FieldSpare, language).arg(byte);
-    const FieldSpec* spec = findField(byte);
-    if (!spec) return QString::number(byte);
-    if (spec->show == Show::Lobes) return historyText(HistoryText::FieldLobes, language);
-    return fieldName(windowText(spec->target, spec->kind, language));
+    const FieldSpec* entry = findField(byte);
+    if (!entry) return QString::number(byte);
+    if (entry->show == Show::Lobes) return historyText(HistoryText::FieldLobes, language);
+    return fieldName(windowText(entry->target, entry->kind, language));
 }
 
 QString SetDifference::value(const ParameterSet& set, int byte, LanguageId language) {
@@ -128,9 +128,9 @@ QString SetDifference::value(const ParameterSet& set, int byte, LanguageId langu
         return QString::number(OperatorUnits::toOperator(Scale::Hundreds, code)) + QStringLiteral(" rpm");
     if (byte >= ImageByte::curveAdvance && byte < ImageByte::curveAdvance + kCurvePoints)
         return QString::number(code) + QStringLiteral("°");
-    const FieldSpec* spec = findField(byte);
-    if (!spec) return QString::number(code);
-    switch (spec->show) {
+    const FieldSpec* entry = findField(byte);
+    if (!entry) return QString::number(code);
+    switch (entry->show) {
         case Show::Keying: {
             const int position = keyingPosition(code);
             return position >= 0 ? QString::fromUtf8(kKeyingEntries[static_cast<std::size_t>(position)])
@@ -153,7 +153,7 @@ QString SetDifference::value(const ParameterSet& set, int byte, LanguageId langu
         case Show::Number:
             break;
     }
-    return QString::number(OperatorUnits::toOperator(spec->scale, code)) + QString::fromUtf8(spec->unit);
+    return QString::number(OperatorUnits::toOperator(entry->scale, code)) + QString::fromUtf8(entry->unit);
 }
 
 QList<SetDifference::Row> SetDifference::compare(const ParameterSet& left, const ParameterSet& right,

@@ -23,8 +23,8 @@ constexpr std::array<CommandSpec, 7> kCommands = {{
 }};
 
 const CommandSpec* findCommand(const QString& name) {
-    for (const CommandSpec& spec : kCommands)
-        if (name == QLatin1String(spec.name)) return &spec;
+    for (const CommandSpec& command : kCommands)
+        if (name == QLatin1String(command.name)) return &command;
     return nullptr;
 }
 
@@ -113,13 +113,13 @@ CtlOptions CtlOptions::parse(const QStringList& args) {
     }
     o.command = words.takeFirst();
     o.arguments = words;
-    const CommandSpec* spec = findCommand(o.command);
-    if (!spec) {
+    const CommandSpec* command = findCommand(o.command);
+    if (!command) {
         fail(o, Error::UnknownCommand, o.command);
         return o;
     }
     const bool isRead = o.command == QLatin1String("read");
-    const bool argumentsRight = o.arguments.size() == spec->arguments &&
+    const bool argumentsRight = o.arguments.size() == command->arguments &&
                                 (isRead ? !o.output.isEmpty() : o.output.isEmpty()) &&
                                 (!o.csv || o.command == QLatin1String("monitor"));
     if (!argumentsRight) fail(o, Error::WrongArguments, o.command);
@@ -156,8 +156,8 @@ QString CtlOptions::usageLine(const ConsoleTexts& t) {
 
 QString CtlOptions::helpText(const ConsoleTexts& t) {
     QString text = usageLine(t) + QStringLiteral("\n\n") + t.commandsHeading + QLatin1Char('\n');
-    for (const CommandSpec& spec : kCommands)
-        text += QStringLiteral("  %1  %2\n").arg(QString::fromLatin1(spec.syntax), -18).arg(t.*spec.help);
+    for (const CommandSpec& command : kCommands)
+        text += QStringLiteral("  %1  %2\n").arg(QString::fromLatin1(command.syntax), -18).arg(t.*command.help);
     const std::array<std::pair<const char*, const QString*>, 5> options = {{
         {"--port COMn|PATH", &t.helpPortOption},
         {"--lang en|de|fr|cz", &t.helpLangOption},
