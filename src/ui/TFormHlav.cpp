@@ -49,6 +49,7 @@
 #include "ui/Printout.h"
 #include "ui/RadioGroup.h"
 #include "ui/TFormAbout.h"
+#include "ui/TelemetryLogFeature.h"
 #include "ui/UpDown.h"
 
 namespace {
@@ -115,6 +116,7 @@ TFormHlav::TFormHlav(std::unique_ptr<PortBackend> backend, QWidget* parent)
     buildMenus();
     history_ = new HistoryFeature(*this, findChild<QMenu*>("MenuTools"));
     buildCentral();
+    logs_ = new TelemetryLogFeature(*this, findChild<QMenu*>("MenuTools"), groupBoxToolBar_);
     applyFixedTexts();
     resize(kDesignWidth, kDesignHeight);
 
@@ -308,6 +310,7 @@ void TFormHlav::applyWindowTexts() {
     }
     applyEditingTexts();
     history_->applyTexts();
+    if (logs_) logs_->applyTexts();
     rebuildMessageTexts();
 }
 
@@ -983,6 +986,7 @@ void TFormHlav::setConnectionLabelVisible(bool visible) {
 void TFormHlav::clearFileLabel() { setFileLabel(QString()); }
 
 void TFormHlav::showTelemetry(const TelemetryValues& values) {
+    logs_->frame(values);
     // Only what shows something new is set: a steady engine costs no text and no repaint.
     const std::array<std::pair<QLabel*, LiveColour>, 11> lines = {{
         {labelRpm_, values.rpmColour},

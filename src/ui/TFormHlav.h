@@ -23,6 +23,7 @@ class CurveGraph;
 class DocumentOpener;
 class FileDialogs;
 class HistoryFeature;
+class TelemetryLogFeature;
 class PrintTarget;
 class QAction;
 class QActionGroup;
@@ -85,6 +86,8 @@ public:
     FileDialogs& fileDialogs() { return *fileDialogs_; }
     // The set history, backup before programming and difference report (Tools menu).
     HistoryFeature* history() const { return history_; }
+    // Recording telemetry into a log and the log viewer (Tools menu).
+    TelemetryLogFeature* logs() const { return logs_; }
 
     // Prints the window in print view on one page, with the date-and-time stamp.
     void printWindow();
@@ -262,6 +265,7 @@ private:
     std::unique_ptr<DocumentOpener> documentOpener_;
     TFormAbout* about_ = nullptr;
     HistoryFeature* history_ = nullptr;
+    TelemetryLogFeature* logs_ = nullptr;
     QHash<const QWidget*, QColor> colours_;
     int colourChanges_ = 0;
     LiveLineCache liveLines_;
