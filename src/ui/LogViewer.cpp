@@ -68,8 +68,9 @@ void LogTimePlot::setLog(const TelemetryLogData* log) {
                 advanceMax_ = std::max(advanceMax_, v);
             }
         }
-        rpmMax_ = std::ceil(rpmMax_ / 1000) * 1000;
-        advanceMax_ = std::ceil(advanceMax_ / 10) * 10;
+        // Room above the highest value, so a line at the limiter or the bound stays visible.
+        rpmMax_ = std::floor(rpmMax_ / 1000) * 1000 + 1000;
+        advanceMax_ = std::floor(advanceMax_ / 10) * 10 + 10;
         advanceMin_ = std::floor(advanceMin_ / 10) * 10;
     }
     showAll();
@@ -107,7 +108,7 @@ QRectF LogTimePlot::plotRect() const {
     const QFontMetricsF metrics(font());
     const double side = metrics.horizontalAdvance(QStringLiteral("00000")) + 14;
     const double line = metrics.height();
-    return QRectF(side, line * 1.6, std::max(10.0, width() - 2 * side), std::max(10.0, height() - line * 3.4));
+    return QRectF(side, line * 1.6, std::max(10.0, width() - 2 * side), std::max(10.0, height() - line * 3.9));
 }
 
 double LogTimePlot::xForTime(double ms) const {

@@ -32,7 +32,22 @@ int main(int argc, char** argv) {
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 40;
     QDir().mkpath(folder);
-    TFormHlav window(std::make_unique<DynoPort>());
+    auto port = std::make_unique<DynoPort>();
+    // A curve with some shape, so that the points show whether the unit follows it.
+    ParameterSet curve;
+    curve.setDefaults();
+    curve.setCurvePointCount(6);
+    const int rpm[] = {10, 30, 50, 80, 110, 140};
+    const int advance[] = {8, 14, 24, 32, 34, 30};
+    for (int i = 0; i < 6; ++i) {
+        curve.setCurveRpm(i, static_cast<std::uint8_t>(rpm[i]));
+        curve.setCurveAdvance(i, static_cast<std::uint8_t>(advance[i]));
+    }
+    curve.validate();
+    ImageBlock block = port->unit.parameterBlock();
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = curve.byte(static_cast<int>(block.size() + i));
+    port->unit.setParameterBlock(block);
+    TFormHlav window(std::move(port));
     window.setMessageBoxHandler([](const QString& text) { std::fprintf(stderr, "box: %s\n", qPrintable(text)); });
     window.FormCreate();
     window.timer1()->stop();
@@ -41,6 +56,8 @@ int main(int argc, char** argv) {
     logs->setFolder(folder);
     logs->setClock([&now] { return now; });
     for (int i = 0; i < 12; ++i) window.Timer1Timer();
+    window.MenuReadClick();  // the unit's text and firmware into the log's header
+    for (int i = 0; i < 60; ++i) window.Timer1Timer();
     logs->recordAction()->trigger();
     for (int i = 0; i < seconds * 1000 / 55; ++i) {
         now += 55;
