@@ -20,10 +20,13 @@ QTemporaryDir* dir = nullptr;
 constexpr qint64 kPollMs = 330;
 constexpr int kHourRows = 65000;
 
+// A dyno run: the engine sweeps from idle to 9000 rpm and back every 12 s, a frame every
+// 55 ms; the advance follows the RPM.
 TelemetryValues frameAt(int i) {
+    const int phase = (i * 55) % 12000;
     TelemetryValues v;
-    v.rpm = static_cast<std::uint16_t>(1200 + (i * 37) % 9000);
-    v.advance = (i * 7) % 45 - 5;
+    v.rpm = static_cast<std::uint16_t>(1200 + (phase < 6000 ? phase : 12000 - phase) * 13 / 10);
+    v.advance = 10 + v.rpm / 400 + i % 2;
     v.advanceMax = 40;
     v.supplyMillivolts = static_cast<std::uint16_t>(13800 + i % 40);
     v.pickupSignal = true;

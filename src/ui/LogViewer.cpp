@@ -10,7 +10,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -126,6 +126,8 @@ void LogTimePlot::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), palette().base());
     const QRectF plot = plotRect();
     const QFontMetricsF metrics(font());
+    // The plot's rectangle once: it measures the font.
+    const auto xAt = [&plot, this](double ms) { return plot.left() + (ms - from_) / (to_ - from_) * plot.width(); };
     const auto yRpm = [&](double rpm) { return plot.bottom() - rpm / rpmMax_ * plot.height(); };
     const auto yAdvance = [&](double a) {
         return plot.bottom() - (a - advanceMin_) / (advanceMax_ - advanceMin_) * plot.height();
@@ -137,7 +139,7 @@ void LogTimePlot::paintEvent(QPaintEvent*) {
         tickStep(to_ - from_, plot.width(), metrics.horizontalAdvance(QStringLiteral("0000.0")) + 16);
     const int timeDecimals = timeStep >= 1000 ? 0 : timeStep >= 100 ? 1 : 2;
     for (double t = std::ceil(from_ / timeStep) * timeStep; t <= to_; t += timeStep) {
-        const double x = xForTime(t);
+        const double x = xAt(t);
         p.setPen(kGridColour);
         p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
         p.setPen(palette().text().color());
@@ -178,24 +180,27 @@ void LogTimePlot::paintEvent(QPaintEvent*) {
         const std::size_t end = std::min(times.size(), static_cast<std::size_t>(last - times.begin()) + 1);
         p.save();
         p.setClipRect(plot.adjusted(0, -2, 0, 2));
-        p.setRenderHint(QPainter::Antialiasing, end - begin < 4 * static_cast<std::size_t>(plot.width()));
+        const bool sparse = end - begin < 2 * static_cast<std::size_t>(plot.width());
+        p.setRenderHint(QPainter::Antialiasing, sparse);
         const auto drawSeries = [&](int column, const QColor& colour, auto yFor) {
             const auto& values = log_->values[static_cast<std::size_t>(column)];
-            QPainterPath path;
+            QPolygonF path;
+            path.reserve(static_cast<qsizetype>(
+                std::min<std::size_t>(end - begin, 4 * static_cast<std::size_t>(plot.width()) + 8)));
             bool open = false;
             int columnX = std::numeric_limits<int>::min();
             double low = 0, high = 0, lastY = 0, lastX = 0;
             const auto closeColumn = [&] {
                 if (open && low != high) {
-                    path.lineTo(lastX, low);
-                    path.lineTo(lastX, high);
-                    path.lineTo(lastX, lastY);
+                    path << QPointF(lastX, low);
+                    path << QPointF(lastX, high);
+                    path << QPointF(lastX, lastY);
                 }
             };
             for (std::size_t i = begin; i < end; ++i) {
                 const double v = values[i];
                 if (std::isnan(v)) continue;
-                const double x = xForTime(times[i]);
+                const double x = xAt(times[i]);
                 const double y = yFor(v);
                 const int px = static_cast<int>(std::floor(x));
                 if (open && px == columnX) {
@@ -204,9 +209,9 @@ void LogTimePlot::paintEvent(QPaintEvent*) {
                 } else {
                     closeColumn();
                     if (open) {
-                        path.lineTo(x, y);
+                        path << QPointF(x, y);
                     } else {
-                        path.moveTo(x, y);
+                        path << QPointF(x, y);
                         open = true;
                     }
                     columnX = px;
@@ -216,8 +221,12 @@ void LogTimePlot::paintEvent(QPaintEvent*) {
                 lastY = y;
             }
             closeColumn();
-            p.setPen(QPen(colour, 1.5));
-            p.drawPath(path);
+            // A thin cosmetic pen where the rows are dense: a wide one would be stroked as an
+            // outline of thousands of crossing segments.
+            QPen pen(colour, sparse ? 1.5 : 1.0);
+            pen.setCosmetic(true);
+            p.setPen(pen);
+            p.drawPolyline(path);
         };
         drawSeries(TelemetryLog::Rpm, kRpmColour, yRpm);
         drawSeries(TelemetryLog::Advance, kAdvanceColour, yAdvance);
@@ -225,7 +234,7 @@ void LogTimePlot::paintEvent(QPaintEvent*) {
     }
     if (cursor_ && *cursor_ >= from_ && *cursor_ <= to_) {
         p.setPen(QPen(kCursorColour, 1, Qt::DashLine));
-        const double x = xForTime(*cursor_);
+        const double x = xAt(*cursor_);
         p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
     }
 }

@@ -65,7 +65,9 @@ TelemetryLogFeature::TelemetryLogFeature(TFormHlav& window, QMenu* tools, QWidge
         button_ = new QToolButton(toolBar);
         button_->setObjectName("SpeedButtonRecord");
         button_->setDefaultAction(record_);
-        button_->setFixedSize(24, 23);
+        // Narrower than the file buttons: the top row has just this much room left at the
+        // window's design width.
+        button_->setFixedSize(20, 23);
         button_->setIconSize(QSize(16, 16));
         button_->setFocusPolicy(Qt::NoFocus);
         toolBar->layout()->addWidget(button_);
