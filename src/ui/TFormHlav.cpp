@@ -51,6 +51,7 @@
 #include "ui/Printout.h"
 #include "ui/RadioGroup.h"
 #include "ui/TFormAbout.h"
+#include "ui/TelemetryLogFeature.h"
 #include "ui/UpDown.h"
 
 namespace {
@@ -118,6 +119,7 @@ TFormHlav::TFormHlav(std::unique_ptr<PortBackend> backend, QWidget* parent)
     buildMenus();
     history_ = new HistoryFeature(*this, findChild<QMenu*>("MenuTools"));
     buildCentral();
+    logs_ = new TelemetryLogFeature(*this, findChild<QMenu*>("MenuTools"), groupBoxToolBar_);
     applyFixedTexts();
     resize(kDesignWidth, kDesignHeight);
 
@@ -317,6 +319,7 @@ void TFormHlav::applyWindowTexts() {
     applyEditingTexts();
     history_->applyTexts();
     portAssist_->applyTexts(menuFindUnit_, language);
+    if (logs_) logs_->applyTexts();
     rebuildMessageTexts();
 }
 
@@ -999,6 +1002,7 @@ void TFormHlav::setConnectionLabelVisible(bool visible) {
 void TFormHlav::clearFileLabel() { setFileLabel(QString()); }
 
 void TFormHlav::showTelemetry(const TelemetryValues& values) {
+    logs_->frame(values);
     // Only what shows something new is set: a steady engine costs no text and no repaint.
     const std::array<std::pair<QLabel*, LiveColour>, 11> lines = {{
         {labelRpm_, values.rpmColour},

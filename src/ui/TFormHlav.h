@@ -24,6 +24,7 @@ class DocumentOpener;
 class PortAssist;
 class FileDialogs;
 class HistoryFeature;
+class TelemetryLogFeature;
 class PrintTarget;
 class QAction;
 class QActionGroup;
@@ -86,6 +87,8 @@ public:
     FileDialogs& fileDialogs() { return *fileDialogs_; }
     // The set history, backup before programming and difference report (Tools menu).
     HistoryFeature* history() const { return history_; }
+    // Recording telemetry into a log and the log viewer (Tools menu).
+    TelemetryLogFeature* logs() const { return logs_; }
 
     // Prints the window in print view on one page, with the date-and-time stamp.
     void printWindow();
@@ -267,6 +270,7 @@ private:
     std::unique_ptr<DocumentOpener> documentOpener_;
     TFormAbout* about_ = nullptr;
     HistoryFeature* history_ = nullptr;
+    TelemetryLogFeature* logs_ = nullptr;
     QHash<const QWidget*, QColor> colours_;
     int colourChanges_ = 0;
     LiveLineCache liveLines_;

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "link/Telemetry.h"
+#include "model/ParameterSet.h"
+
+// The telemetry log: "#" comment lines (start time, the unit, its firmware and the whole
+// 100-byte image in force), one header line naming the columns with their units, then one
+// CSV row a frame. Flags are 1 or 0; the polarity and the live row (1-based) are empty
+// while there is nothing to show. velmorctl monitor --csv writes the same rows.
+namespace TelemetryLog {
+
+enum Column {
+    TimeMs,
+    Rpm,
+    Advance,
+    AdvanceMax,
+    Supply,
+    Pickup,
+    KillSwitch,
+    Retard,
+    Blocking,
+    StartLimiter,
+    ClutchMaster,
+    PolarityNegative,
+    LiveRowColumn,
+    ProgrammingCount,
+    ColumnCount
+};
+
+// No row is longer: 14 cells of at most 20 characters and their commas.
+constexpr int kMaxRowBytes = 320;
+
+// The column header line, without its line end.
+QByteArray columnHeader();
+// One row with its line end into out (at least kMaxRowBytes long); returns its length.
+// Formats into the caller's buffer and allocates nothing.
+int formatRow(char* out, qint64 elapsedMs, const TelemetryValues& values, const LiveRow& row);
+QString rowText(qint64 elapsedMs, const TelemetryValues& values, const LiveRow& row);
+
+// The comment lines and the column header of a log recorded from the window.
+QByteArray preamble(const QDateTime& start, const ParameterSet& set);
+
+// Linux and the like: $XDG_DATA_HOME/velmor/logs (~/.local/share/velmor/logs); Windows:
+// %APPDATA%\velmor\logs.
+QString defaultFolder();
+// A file name by the start's date and time, e.g. 20261209-002700.csv.
+QString fileNameFor(const QDateTime& start);
+
+}  // namespace TelemetryLog
+
+// Writes a log while telemetry arrives: each frame becomes a row in a buffer reserved at
+// the start (no allocation per frame); tick() writes the buffered rows to the file at most
+// once a second, so a crash loses at most a second and a frame never waits for the disk.
+// A write that fails (a full disk) stops the recording; what was written stays readable.
+class TelemetryRecorder {
+public:
+    // Milliseconds of a steady clock; tests drive their own.
+    using Clock = std::function<qint64()>;
+    static constexpr qint64 kFlushIntervalMs = 1000;
+    static constexpr std::size_t kBufferBytes = 64 * 1024;
+
+    explicit TelemetryRecorder(Clock clock = {});
+    ~TelemetryRecorder();
+    TelemetryRecorder(const TelemetryRecorder&) = delete;
+    TelemetryRecorder& operator=(const TelemetryRecorder&) = delete;
+
+    // Creates the file and writes the preamble at once. False (nothing recording) when the
+    // file cannot be created or written.
+    bool start(const QString& path, const QByteArray& preamble);
+    // One decoded frame. False when a write it needed failed and the recording stopped.
+    bool record(const TelemetryValues& values, const LiveRow& row);
+    // Writes the buffered rows once a second has passed since the last write. False when the
+    // write failed and the recording stopped.
+    bool tick();
+    // Writes what is buffered and closes the file. False when that write failed.
+    bool stop();
+
+    // Only between recordings: the times of the rows come from this clock.
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+
+    bool recording() const { return file_.isOpen(); }
+    QString path() const { return file_.fileName(); }
+    qint64 elapsedMs() const { return recording() ? now() - startMs_ : 0; }
+    qint64 rows() const { return rows_; }
+    QString errorString() const { return error_; }
+
+private:
+    qint64 now() const;
+    bool flush();
+    void fail();
+
+    Clock clock_;
+    QElapsedTimer ownClock_;
+    QFile file_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
+    qint64 startMs_ = 0;
+    qint64 lastFlushMs_ = 0;
+    qint64 rows_ = 0;
+    QString error_;
+};
+
+// A log read back for the viewer: the header's facts and the rows column by column (an empty
+// cell reads as NaN). A last line without its line end (a crash while writing) is left out.
+struct TelemetryLogData {
+    QString path;
+    QStringList comments;  // the "#" lines without the "#"
+    QDateTime start;
+    QString unitText;
+    QString firmware;
+    std::optional<ParameterSet> set;  // the image in force, when the header has it
+    QStringList columns;
+    std::array<std::vector<double>, TelemetryLog::ColumnCount> values;
+    bool cutOff = false;  // a partial last line was left out
+
+    int rowCount() const { return static_cast<int>(values[TelemetryLog::TimeMs].size()); }
+    double timeAt(int row) const { return values[TelemetryLog::TimeMs][static_cast<std::size_t>(row)]; }
+    // The row nearest to ms; -1 for an empty log.
+    int rowNear(double ms) const;
+};
+
+// False, with a reason in error, when the bytes carry no column header of the log.
+bool parseTelemetryLog(const QByteArray& bytes, TelemetryLogData& out, QString* error = nullptr);
+bool readTelemetryLog(const QString& path, TelemetryLogData& out, QString* error = nullptr);
