@@ -106,7 +106,7 @@ void TestHistoryFiles::fileOpensBackToTheSame100Bytes() {
     QCOMPARE(entries.size(), 1);
     QCOMPARE(entries[0].path, path);
     QCOMPARE(entries[0].kind, HistoryKind::Backup);
-    QCOMPARE(entries[0].programmingCount, std::optional<int>());
+    QVERIFY(!entries[0].programmingCount.has_value());
 }
 
 void TestHistoryFiles::pruningKeepsTheNewest1000() {
