@@ -45,6 +45,7 @@
 #include "ui/CurveGraph.h"
 #include "ui/FileDialogs.h"
 #include "ui/HistoryFeature.h"
+#include "ui/LiveGauge.h"
 #include "ui/Manual.h"
 #include "ui/Printout.h"
 #include "ui/RadioGroup.h"
@@ -1016,7 +1017,7 @@ void TFormHlav::showTelemetry(const TelemetryValues& values) {
     const int gauge = std::clamp(values.rpmGauge, 0, 100);
     if (gauge != shownRpmGauge_) {
         shownRpmGauge_ = gauge;
-        cGaugeRpm_->setValue(gauge);
+        cGaugeRpm_->showValue(gauge);
     }
     curveGraph_->showLive(values.rpm, values.advance);
 }

@@ -34,6 +34,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
+class LiveGauge;
 class QPushButton;
 class QStatusBar;
 class QTimer;
@@ -284,7 +285,7 @@ private:
     QLabel* labelSpojeni_ = nullptr;
     QLabel* labelHlaseni_ = nullptr;
     QProgressBar* cGauge_ = nullptr;
-    QProgressBar* cGaugeRpm_ = nullptr;
+    LiveGauge* cGaugeRpm_ = nullptr;
     QLabel* imageLogo_ = nullptr;
     QLabel* labelFile2_ = nullptr;
     QLabel* labelVerze1_ = nullptr;
