@@ -46,6 +46,7 @@
 #include "ui/CurveGraph.h"
 #include "ui/FileDialogs.h"
 #include "ui/HistoryFeature.h"
+#include "ui/LiveGauge.h"
 #include "ui/Manual.h"
 #include "ui/PortAssist.h"
 #include "ui/Printout.h"
@@ -1036,7 +1037,7 @@ void TFormHlav::showTelemetry(const TelemetryValues& values) {
     const int gauge = std::clamp(values.rpmGauge, 0, 100);
     if (gauge != shownRpmGauge_) {
         shownRpmGauge_ = gauge;
-        cGaugeRpm_->setValue(gauge);
+        cGaugeRpm_->showValue(gauge);
     }
     curveGraph_->showLive(values.rpm, values.advance);
 }

@@ -36,6 +36,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
+class LiveGauge;
 class QPushButton;
 class QStatusBar;
 class QTimer;
@@ -293,7 +294,7 @@ private:
     QLabel* labelSpojeni_ = nullptr;
     QLabel* labelHlaseni_ = nullptr;
     QProgressBar* cGauge_ = nullptr;
-    QProgressBar* cGaugeRpm_ = nullptr;
+    LiveGauge* cGaugeRpm_ = nullptr;
     QLabel* imageLogo_ = nullptr;
     QLabel* labelFile2_ = nullptr;
     QLabel* labelVerze1_ = nullptr;

@@ -23,6 +23,7 @@
 #include "model/EditorBindings.h"
 #include "ui/Artwork.h"
 #include "ui/CurveGraph.h"
+#include "ui/LiveGauge.h"
 #include "ui/PortAssist.h"
 #include "ui/RadioGroup.h"
 #include "ui/UpDown.h"
@@ -474,7 +475,7 @@ QWidget* TFormHlav::buildLive() {
     };
     // Start texts until the first telemetry frame; the placeholders replace most of them.
     labelRpm_ = live("LabelRpm", "RPM = --- ");
-    cGaugeRpm_ = new QProgressBar(panel);
+    cGaugeRpm_ = new LiveGauge(panel);
     cGaugeRpm_->setObjectName("CGaugeRpm");
     cGaugeRpm_->setRange(0, 100);
     cGaugeRpm_->setValue(0);
