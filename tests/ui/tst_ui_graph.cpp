@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -83,6 +85,8 @@ private slots:
     void undoKeysReachWindowFromEditBox_data();
     void undoKeysReachWindowFromEditBox();
     void unsavedMarkerSetByEditClearedBySave();
+    void rpmGaugeReachesTheScreen_data();
+    void rpmGaugeReachesTheScreen();
 
 private:
     template <typename T>
@@ -337,4 +341,31 @@ void TestGraph::unsavedMarkerSetByEditClearedBySave() {
 }
 
 QTEST_MAIN(TestGraph)
+void TestGraph::rpmGaugeReachesTheScreen_data() {
+    QTest::addColumn<int>("rpm");
+    QTest::addColumn<double>("share");  // of the 15000 rpm limiter
+    QTest::newRow("30 %") << 4500 << 0.3;
+    QTest::newRow("80 %") << 12000 << 0.8;
+    QTest::newRow("empty") << 0 << 0.0;
+}
+
+void TestGraph::rpmGaugeReachesTheScreen() {
+    QFETCH(int, rpm);
+    QFETCH(double, share);
+    // The bar is painted with the rest of the frame rather than at once: once the event loop
+    // has run, the screen shows the new value.
+    window_->exchange().dispatchReceived(telemetryFrame(static_cast<std::uint16_t>(rpm), 10));
+    QTest::qWait(100);
+    const QImage shot = window_->screen()->grabWindow(window_->winId()).toImage();
+    auto* gauge = child<QProgressBar>("CGaugeRpm");
+    const QRect bar(gauge->mapTo(window_.get(), QPoint(0, 0)), gauge->size());
+    const int y = bar.center().y();
+    const QRgb empty = shot.pixel(bar.right() - 3, y);
+    int last = bar.left();
+    for (int x = bar.left() + 3; x < bar.right() - 3; ++x)
+        if (shot.pixel(x, y) != empty) last = x;
+    QVERIFY2(qAbs(double(last - bar.left()) / bar.width() - share) < 0.05,
+             qPrintable(QString::number(double(last - bar.left()) / bar.width())));
+}
+
 #include "tst_ui_graph.moc"
