@@ -11,7 +11,7 @@
 #include "FakePort.h"
 #include "FakeUnit.h"
 #include "FindControl.h"
-#include "TempConfig.h"
+#include "WindowRig.h"
 #include "i18n/Language.h"
 #include "ui/TFormHlav.h"
 
@@ -40,34 +40,24 @@ private:
     }
     QString message() const { return findControl<QLabel>(window_.get(), "LabelHlaseni")->text(); }
 
-    std::unique_ptr<TempConfig> config_;
-    std::unique_ptr<TFormHlav> window_;
+    WindowRig rig_;  // the names below are its parts
+    std::unique_ptr<TFormHlav>& window_ = rig_.window;
     std::unique_ptr<FakeUnit> unit_;
     QStringList boxes_;
 };
 
 void TestProgramRetry::init() {
-    config_ = std::make_unique<TempConfig>();
-    QVERIFY(config_->isValid());
     setCurrentLanguage(LanguageId::English);
     boxes_.clear();
     auto port = std::make_unique<FakePort>();
     unit_ = std::make_unique<FakeUnit>(*port);
-    window_ = std::make_unique<TFormHlav>(std::move(port));
-    window_->setFileDialogs(std::make_unique<FakeDialogs>());
-    window_->setMessageBoxHandler([this](const QString& text) { boxes_.append(text); });
-    window_->serialLink().mapping().setExplicit(1, "fake-1");
-    window_->FormCreate();
-    window_->timer1()->stop();  // ticked by hand
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    // Timer1 is ticked by hand.
+    QVERIFY(rig_.start({.onBox = WindowRig::recordInto(boxes_)}, std::move(port)));
 }
 
 void TestProgramRetry::cleanup() {
-    window_.reset();
+    rig_.stop();
     unit_.reset();
-    config_.reset();
 }
 
 void TestProgramRetry::unchangedEditAfterOutcome_data() {

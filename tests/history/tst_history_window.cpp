@@ -12,7 +12,7 @@
 #include "FakeDialogs.h"
 #include "FileSizeLimit.h"
 #include "SimPort.h"
-#include "TempConfig.h"
+#include "WindowRig.h"
 #include "files/HistoryStore.h"
 #include "i18n/Language.h"
 #include "ui/DifferenceWindow.h"
@@ -40,13 +40,10 @@ private slots:
 
 private:
     TFormHlav* start(const UnitFaults& faults = {}) {
-        port_ = new SimPort(faults);
-        window_ = std::make_unique<TFormHlav>(std::unique_ptr<PortBackend>(port_));
-        window_->setFileDialogs(std::unique_ptr<FileDialogs>(dialogs_ = new FakeDialogs));
-        window_->setMessageBoxHandler([this](const QString& text) { boxes_.append(text); });
-        window_->FormCreate();
-        window_->timer1()->stop();  // ticked by hand
-        tick(12);                   // connected, telemetry in
+        // Timer1 is ticked by hand.
+        port_ = rig_.start({.onBox = WindowRig::recordInto(boxes_), .mappedPorts = 0, .show = false},
+                           std::make_unique<SimPort>(faults));
+        tick(12);  // connected, telemetry in
         return window_.get();
     }
     void tick(int n) {
@@ -56,24 +53,20 @@ private:
     QString message() const { return window_->findChild<QLabel*>("LabelHlaseni")->text(); }
     QList<HistoryStore::Entry> history() const { return window_->history()->store().list(); }
 
-    std::unique_ptr<TempConfig> config_;
-    std::unique_ptr<TFormHlav> window_;
+    WindowRig rig_;  // the names below are its parts
+    std::unique_ptr<TFormHlav>& window_ = rig_.window;
     SimPort* port_ = nullptr;
-    FakeDialogs* dialogs_ = nullptr;
+    FakeDialogs*& dialogs_ = rig_.dialogs;
     QStringList boxes_;
 };
 
 void TestHistoryWindow::init() {
     setCurrentLanguage(LanguageId::English);
     boxes_.clear();
-    config_ = std::make_unique<TempConfig>();
-    QVERIFY(config_->isValid());
+    QVERIFY(rig_.prepare());
 }
 
-void TestHistoryWindow::cleanup() {
-    window_.reset();
-    config_.reset();
-}
+void TestHistoryWindow::cleanup() { rig_.stop(); }
 
 void TestHistoryWindow::readAndProgramLeaveOneFileEach_data() {
     QTest::addColumn<bool>("program");

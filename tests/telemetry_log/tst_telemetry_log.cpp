@@ -14,7 +14,7 @@
 
 #include "FileSizeLimit.h"
 #include "SimPort.h"
-#include "TempConfig.h"
+#include "WindowRig.h"
 #include "files/HistoryStore.h"
 #include "files/TelemetryLog.h"
 #include "i18n/Language.h"
@@ -57,11 +57,8 @@ private slots:
 
 private:
     void start() {
-        port_ = new RecordingSimPort;
-        window_ = std::make_unique<TFormHlav>(std::unique_ptr<PortBackend>(port_));
-        window_->setMessageBoxHandler([this](const QString& text) { boxes_.append(text); });
-        window_->FormCreate();
-        window_->timer1()->stop();  // ticked by hand
+        // Timer1 is ticked by hand.
+        port_ = rig_.start<RecordingSimPort>({.onBox = WindowRig::recordInto(boxes_), .mappedPorts = 0, .show = false});
         logs()->setFolder(dir_->filePath("logs"));
         logs()->setClock([this] { return nowMs_; });
         tick(12);  // connected, telemetry in
@@ -81,9 +78,9 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<TempConfig> config_;
-    std::unique_ptr<TFormHlav> window_;
+    WindowRig rig_;  // the names below are its parts
+    std::unique_ptr<QTemporaryDir>& dir_ = rig_.files;
+    std::unique_ptr<TFormHlav>& window_ = rig_.window;
     RecordingSimPort* port_ = nullptr;
     QStringList boxes_;
     qint64 nowMs_ = 0;
@@ -93,16 +90,10 @@ void TestTelemetryLog::init() {
     setCurrentLanguage(LanguageId::English);
     boxes_.clear();
     nowMs_ = 100000;
-    dir_ = std::make_unique<QTemporaryDir>();
-    config_ = std::make_unique<TempConfig>();
-    QVERIFY(dir_->isValid() && config_->isValid());
+    QVERIFY(rig_.prepare());
 }
 
-void TestTelemetryLog::cleanup() {
-    window_.reset();
-    config_.reset();
-    dir_.reset();
-}
+void TestTelemetryLog::cleanup() { rig_.stop(); }
 
 void TestTelemetryLog::recordedRunEqualsTheFrames() {
     start();

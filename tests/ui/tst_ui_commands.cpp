@@ -21,7 +21,7 @@
 #include "FakePort.h"
 #include "FileSizeLimit.h"
 #include "FindControl.h"
-#include "TempConfig.h"
+#include "WindowRig.h"
 #include "files/ParameterFile.h"
 #include "i18n/Language.h"
 #include "ui/RadioGroup.h"
@@ -117,44 +117,29 @@ private:
     }
     QString path(const QString& name) const { return files_->filePath(name); }
 
-    std::unique_ptr<TempConfig> config_;
-    std::unique_ptr<QTemporaryDir> files_;
-    std::unique_ptr<TFormHlav> window_;
-    FakePort* port_ = nullptr;
-    FakeDialogs* dialogs_ = nullptr;
+    WindowRig rig_;  // the names below are its parts
+    std::unique_ptr<QTemporaryDir>& files_ = rig_.files;
+    std::unique_ptr<TFormHlav>& window_ = rig_.window;
+    FakePort*& port_ = rig_.port;
+    FakeDialogs*& dialogs_ = rig_.dialogs;
     RecordingOpener* opener_ = nullptr;
     QStringList boxes_;
 };
 
 void TestCommands::init() {
     setCurrentLanguage(LanguageId::English);
-    config_ = std::make_unique<TempConfig>();
-    files_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(config_->isValid() && files_->isValid());
     boxes_.clear();
-    auto port = std::make_unique<FakePort>();
-    port_ = port.get();
-    window_ = std::make_unique<TFormHlav>(std::move(port));
-    auto dialogs = std::make_unique<FakeDialogs>();
-    dialogs_ = dialogs.get();
-    window_->setFileDialogs(std::move(dialogs));
-    auto opener = std::make_unique<RecordingOpener>();
-    opener_ = opener.get();
-    window_->setDocumentOpener(std::move(opener));
-    window_->setPrintTarget(std::make_unique<FailingPrintTarget>("no printer here"));
-    window_->setMessageBoxHandler([this](const QString& text) { boxes_.append(text); });
-    window_->serialLink().mapping().setExplicit(1, "fake-1");
-    window_->FormCreate();
-    window_->timer1()->stop();
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    const auto ownParts = [this](TFormHlav& window) {
+        auto opener = std::make_unique<RecordingOpener>();
+        opener_ = opener.get();
+        window.setDocumentOpener(std::move(opener));
+        window.setPrintTarget(std::make_unique<FailingPrintTarget>("no printer here"));
+    };
+    QVERIFY(rig_.start({.onBox = WindowRig::recordInto(boxes_), .beforeCreate = ownParts}));
 }
 
 void TestCommands::cleanup() {
-    window_.reset();
-    files_.reset();
-    config_.reset();
+    rig_.stop();
     setCurrentLanguage(LanguageId::English);
 }
 

@@ -16,7 +16,7 @@
 #include "FakeDialogs.h"
 #include "FakePort.h"
 #include "FindControl.h"
-#include "TempConfig.h"
+#include "WindowRig.h"
 #include "files/ParameterFile.h"
 #include "i18n/Language.h"
 #include "link/LinkFrame.h"
@@ -104,38 +104,18 @@ private:
         for (int i = 0; i < n; ++i) window_->Timer1Timer();
     }
 
-    std::unique_ptr<TempConfig> config_;
-    std::unique_ptr<QTemporaryDir> files_;
-    std::unique_ptr<TFormHlav> window_;
-    FakePort* port_ = nullptr;
-    FakeDialogs* dialogs_ = nullptr;
+    WindowRig rig_;  // the names below are its parts
+    std::unique_ptr<QTemporaryDir>& files_ = rig_.files;
+    std::unique_ptr<TFormHlav>& window_ = rig_.window;
+    FakeDialogs*& dialogs_ = rig_.dialogs;
 };
 
 void TestGraph::init() {
     setCurrentLanguage(LanguageId::English);
-    config_ = std::make_unique<TempConfig>();
-    files_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(config_->isValid() && files_->isValid());
-    auto port = std::make_unique<FakePort>();
-    port_ = port.get();
-    window_ = std::make_unique<TFormHlav>(std::move(port));
-    auto dialogs = std::make_unique<FakeDialogs>();
-    dialogs_ = dialogs.get();
-    window_->setFileDialogs(std::move(dialogs));
-    window_->setMessageBoxHandler([](const QString& text) { QFAIL(qPrintable(text)); });
-    window_->serialLink().mapping().setExplicit(1, "fake-1");
-    window_->FormCreate();
-    window_->timer1()->stop();
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QVERIFY(rig_.start());
 }
 
-void TestGraph::cleanup() {
-    window_.reset();
-    files_.reset();
-    config_.reset();
-}
+void TestGraph::cleanup() { rig_.stop(); }
 
 void TestGraph::geometryFollowsSetAndLivePoint_data() {
     QTest::addColumn<int>("startLimiterInput");

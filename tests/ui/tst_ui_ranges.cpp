@@ -13,7 +13,7 @@
 #include "FakeDialogs.h"
 #include "FakePort.h"
 #include "FindControl.h"
-#include "TempConfig.h"
+#include "WindowRig.h"
 #include "i18n/Language.h"
 #include "ui/TFormHlav.h"
 
@@ -30,11 +30,11 @@ private slots:
     void openBringsFileIntoRange();
 
 private:
-    std::unique_ptr<TempConfig> config_;
-    std::unique_ptr<QTemporaryDir> files_;
-    std::unique_ptr<TFormHlav> window_;
-    FakePort* port_ = nullptr;
-    FakeDialogs* dialogs_ = nullptr;
+    WindowRig rig_;  // the names below are its parts
+    std::unique_ptr<QTemporaryDir>& files_ = rig_.files;
+    std::unique_ptr<TFormHlav>& window_ = rig_.window;
+    FakePort*& port_ = rig_.port;
+    FakeDialogs*& dialogs_ = rig_.dialogs;
     // Each box with what the exchange was doing and had sent when it opened.
     QStringList boxes_;
     QList<std::pair<ExchangeMode, std::size_t>> atBox_;
@@ -42,30 +42,18 @@ private:
 
 void TestUiRanges::init() {
     setCurrentLanguage(LanguageId::English);
-    config_ = std::make_unique<TempConfig>();
-    files_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(config_->isValid() && files_->isValid());
-    auto port = std::make_unique<FakePort>();
-    port_ = port.get();
-    window_ = std::make_unique<TFormHlav>(std::move(port));
-    auto dialogs = std::make_unique<FakeDialogs>();
-    dialogs_ = dialogs.get();
-    window_->setFileDialogs(std::move(dialogs));
-    window_->setMessageBoxHandler([this](const QString& text) {
-        boxes_.append(text);
-        atBox_.append({window_->exchange().mode(), port_->written.size()});
-    });
-    window_->serialLink().mapping().setExplicit(1, "fake-1");
-    window_->FormCreate();
-    window_->timer1()->stop();
+    QVERIFY(rig_.start({.onBox =
+                            [this](const QString& text) {
+                                boxes_.append(text);
+                                atBox_.append({window_->exchange().mode(), port_->written.size()});
+                            },
+                        .show = false}));
     boxes_.clear();
     atBox_.clear();
 }
 
 void TestUiRanges::cleanup() {
-    window_.reset();
-    files_.reset();
-    config_.reset();
+    rig_.stop();
     setCurrentLanguage(LanguageId::English);
 }
 

@@ -19,7 +19,7 @@
 #include "FakeDialogs.h"
 #include "FakePort.h"
 #include "FindControl.h"
-#include "TempConfig.h"
+#include "WindowRig.h"
 #include "i18n/Language.h"
 #include "i18n/WindowTexts.h"
 #include "link/LinkFrame.h"
@@ -76,34 +76,24 @@ private:
         return findControl<T>(window_.get(), name);
     }
 
-    std::unique_ptr<TempConfig> config_;
-    std::unique_ptr<TFormHlav> window_;
-    FakePort* port_ = nullptr;
+    WindowRig rig_;  // the names below are its parts
+    std::unique_ptr<TFormHlav>& window_ = rig_.window;
+    FakePort*& port_ = rig_.port;
 };
 
 void TestTexts::init() {
-    config_ = std::make_unique<TempConfig>();
-    QVERIFY(config_->isValid());
     setCurrentLanguage(LanguageId::English);
-    auto port = std::make_unique<FakePort>();
-    port_ = port.get();
-    window_ = std::make_unique<TFormHlav>(std::move(port));
     // No modal dialog, printer or desktop viewer may block a test.
-    window_->setFileDialogs(std::make_unique<FakeDialogs>());
-    window_->setDocumentOpener(std::make_unique<RecordingOpener>());
-    window_->setPrintTarget(std::make_unique<FailingPrintTarget>("no printer in this test"));
-    window_->setMessageBoxHandler([](const QString& text) { qWarning("message box: %s", qPrintable(text)); });
-    window_->serialLink().mapping().setExplicit(1, "fake-1");
-    window_->FormCreate();
-    window_->timer1()->stop();
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    const auto ownParts = [](TFormHlav& window) {
+        window.setDocumentOpener(std::make_unique<RecordingOpener>());
+        window.setPrintTarget(std::make_unique<FailingPrintTarget>("no printer in this test"));
+    };
+    QVERIFY(rig_.start({.onBox = [](const QString& text) { qWarning("message box: %s", qPrintable(text)); },
+                        .beforeCreate = ownParts}));
 }
 
 void TestTexts::cleanup() {
-    window_.reset();
-    config_.reset();
+    rig_.stop();
     setCurrentLanguage(LanguageId::English);
 }
 

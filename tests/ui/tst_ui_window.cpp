@@ -22,7 +22,7 @@
 #include "FakePort.h"
 #include "FakeUnit.h"
 #include "FindControl.h"
-#include "TempConfig.h"
+#include "WindowRig.h"
 #include "i18n/Language.h"
 #include "link/LinkFrame.h"
 #include "ui/RadioGroup.h"
@@ -175,42 +175,34 @@ private:
         QCOMPARE(child<QLabel>("LabelHlaseni")->text(), QString("Verify: OK"));
     }
 
-    std::unique_ptr<TempConfig> config_;
-    std::unique_ptr<TFormHlav> window_;
-    FakePort* port_ = nullptr;
+    WindowRig rig_;  // the names below are its parts
+    std::unique_ptr<TFormHlav>& window_ = rig_.window;
+    FakePort*& port_ = rig_.port;
     QStringList boxes_;
 };
 
 void TestWindow::init() {
-    config_ = std::make_unique<TempConfig>();
-    QVERIFY(config_->isValid());
     setCurrentLanguage(LanguageId::English);
     boxes_.clear();
-    auto port = std::make_unique<FakePort>();
-    port_ = port.get();
-    window_ = std::make_unique<TFormHlav>(std::move(port));
     // No modal dialog, printer or desktop viewer may block a test.
-    window_->setFileDialogs(std::make_unique<FakeDialogs>());
-    window_->setDocumentOpener(std::make_unique<RecordingOpener>());
-    window_->setPrintTarget(std::make_unique<FailingPrintTarget>("no printer in this test"));
-    window_->setMessageBoxHandler([this](const QString& text) { boxes_.append(text); });
-    for (int n = 1; n <= PortMapping::kPorts; ++n) {
-        window_->serialLink().mapping().setExplicit(n, QString("fake-%1").arg(n));
-    }
-    window_->FormCreate();
-    QVERIFY(window_->timer1()->isActive());
-    QCOMPARE(window_->timer1()->interval(), 55);
-    QCOMPARE(window_->timer1()->timerType(), Qt::PreciseTimer);
-    // The tests drive the ticks themselves.
-    window_->timer1()->stop();
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    const auto ownParts = [](TFormHlav& window) {
+        window.setDocumentOpener(std::make_unique<RecordingOpener>());
+        window.setPrintTarget(std::make_unique<FailingPrintTarget>("no printer in this test"));
+    };
+    const auto timerRuns = [](TFormHlav& window) {
+        QVERIFY(window.timer1()->isActive());
+        QCOMPARE(window.timer1()->interval(), 55);
+        QCOMPARE(window.timer1()->timerType(), Qt::PreciseTimer);
+    };
+    // The tests drive the ticks themselves: the rig stops Timer1 after these checks.
+    QVERIFY(rig_.start({.onBox = WindowRig::recordInto(boxes_),
+                        .mappedPorts = PortMapping::kPorts,
+                        .beforeCreate = ownParts,
+                        .afterCreate = timerRuns}));
 }
 
 void TestWindow::cleanup() {
-    window_.reset();
-    config_.reset();
+    rig_.stop();
     QLocale::setDefault(QLocale::c());
 }
 

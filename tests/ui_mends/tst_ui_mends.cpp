@@ -16,7 +16,7 @@
 #include "FakeDialogs.h"
 #include "FakePort.h"
 #include "FindControl.h"
-#include "TempConfig.h"
+#include "WindowRig.h"
 #include "i18n/Language.h"
 #include "ui/RadioGroup.h"
 #include "ui/TFormHlav.h"
@@ -97,36 +97,21 @@ private:
         return commands;
     }
 
-    std::unique_ptr<TempConfig> config_;
-    std::unique_ptr<TFormHlav> window_;
-    FakePort* port_ = nullptr;
+    WindowRig rig_;  // the names below are its parts
+    std::unique_ptr<TFormHlav>& window_ = rig_.window;
+    FakePort*& port_ = rig_.port;
 };
 
 void TestWindowMends::init() {
-    config_ = std::make_unique<TempConfig>();
-    QVERIFY(config_->isValid());
     setCurrentLanguage(LanguageId::English);
-    auto port = std::make_unique<FakePort>();
-    port_ = port.get();
-    window_ = std::make_unique<TFormHlav>(std::move(port));
-    window_->setFileDialogs(std::make_unique<FakeDialogs>());
-    window_->setDocumentOpener(std::make_unique<RecordingOpener>());
-    window_->setPrintTarget(std::make_unique<FailingPrintTarget>("no printer in this test"));
-    window_->setMessageBoxHandler([](const QString&) {});
-    for (int n = 1; n <= PortMapping::kPorts; ++n) {
-        window_->serialLink().mapping().setExplicit(n, QString("fake-%1").arg(n));
-    }
-    window_->FormCreate();
-    window_->timer1()->stop();
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    const auto ownParts = [](TFormHlav& window) {
+        window.setDocumentOpener(std::make_unique<RecordingOpener>());
+        window.setPrintTarget(std::make_unique<FailingPrintTarget>("no printer in this test"));
+    };
+    QVERIFY(rig_.start({.onBox = [](const QString&) {}, .mappedPorts = PortMapping::kPorts, .beforeCreate = ownParts}));
 }
 
-void TestWindowMends::cleanup() {
-    window_.reset();
-    config_.reset();
-}
+void TestWindowMends::cleanup() { rig_.stop(); }
 
 void TestWindowMends::coloursAreDrawn_data() {
     QTest::addColumn<QString>("control");
