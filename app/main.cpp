@@ -1,13 +1,21 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <cstdio>
+#include <cstring>
 
 #include "BuildStamp.h"
+#include "ProjectInfo.h"
 #include "link/InterruptPipe.h"
 #include "ui/TFormAbout.h"
 #include "ui/TFormHlav.h"
 
 int main(int argc, char* argv[]) {
+    // Before QApplication: it needs no display and touches no settings, window or port.
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("velmor %s\n", kVelmorVersion);
+        return 0;
+    }
     // The language word is the first argument as given: taken before QApplication removes
     // its own options, so that "velmor -reverse DEUTSCH" does not choose German.
     QStringList arguments;
@@ -16,6 +24,9 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("velmor");
+    QApplication::setApplicationVersion(QString::fromLatin1(kVelmorVersion));
+    // The desktop matches the window to the installed menu entry and its icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.velmor.Velmor"));
     // The stamp of this build, not of whenever the About window's source was last compiled.
     const QString stamp = QString::fromLatin1(kVelmorBuildStamp).section(QLatin1Char(' '), 1);
     TFormAbout::setBuildStamps(stamp.section(QLatin1Char('|'), 0, 0), stamp.section(QLatin1Char('|'), 1));

@@ -1,5 +1,6 @@
 #include "ui/Manual.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -7,6 +8,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "ProjectInfo.h"
 #include "i18n/MessageTexts.h"
 
 bool DesktopDocumentOpener::open(const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
@@ -17,12 +19,39 @@ void showManualError(QWidget* parent, const QString& text) {
     box.exec();
 }
 
-QString manualPath(const MessageTexts& texts) { return QDir::current().absoluteFilePath(texts.manualFile); }
+QStringList manualFolders(const QString& programFolder) {
+    const QDir program(programFolder);
+    const QStringList candidates = {
+        QDir::currentPath(),
+        program.absolutePath(),
+        QDir::cleanPath(program.absoluteFilePath(QString::fromUtf8(kDocDirFromBinDir))),
+        QDir::cleanPath(QString::fromUtf8(kConfiguredDocDir)),
+    };
+    QStringList folders;
+    for (const QString& folder : candidates) {
+        if (!folders.contains(folder)) folders << folder;
+    }
+    return folders;
+}
+
+QString manualPath(const MessageTexts& texts, const QStringList& folders) {
+    // An empty name would name the folder itself.
+    if (texts.manualFile.isEmpty()) return {};
+    for (const QString& folder : folders) {
+        const QFileInfo file(QDir(folder), texts.manualFile);
+        if (file.isFile()) return file.absoluteFilePath();
+    }
+    return {};
+}
 
 bool openManual(QWidget* parent, const MessageTexts& texts, DocumentOpener& opener, const MessageSink& sink) {
-    const QString path = manualPath(texts);
-    // An empty name would name the folder itself.
-    const bool opened = !texts.manualFile.isEmpty() && QFileInfo(path).isFile() && opener.open(path);
+    return openManual(parent, texts, opener, sink, manualFolders(QCoreApplication::applicationDirPath()));
+}
+
+bool openManual(QWidget* parent, const MessageTexts& texts, DocumentOpener& opener, const MessageSink& sink,
+                const QStringList& folders) {
+    const QString path = manualPath(texts, folders);
+    const bool opened = !path.isEmpty() && opener.open(path);
     if (!opened && sink) sink(parent, texts.manualOpenError);
     return opened;
 }

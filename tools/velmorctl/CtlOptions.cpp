@@ -88,6 +88,8 @@ CtlOptions CtlOptions::parse(const QStringList& args) {
         const bool flag = !inlineValue;
         if ((name == QLatin1String("--help") || name == QLatin1String("-h")) && flag) {
             o.help = true;
+        } else if (name == QLatin1String("--version") && flag) {
+            o.version = true;
         } else if (name == QLatin1String("--json") && flag) {
             o.json = true;
         } else if (name == QLatin1String("--csv") && flag) {
@@ -105,7 +107,7 @@ CtlOptions CtlOptions::parse(const QStringList& args) {
             fail(o, Error::UnknownOption, arg);
         }
     }
-    if (o.help) return o;
+    if (o.help || o.version) return o;
 
     if (words.isEmpty()) {
         fail(o, Error::NoCommand, {});

@@ -31,6 +31,7 @@ struct CtlOptions {
     bool json = false;
     bool csv = false;
     bool help = false;
+    bool version = false;
 
     Error error = Error::None;
     QString errorValue;  // the word the error is about

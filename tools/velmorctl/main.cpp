@@ -5,6 +5,7 @@
 
 #include "Commands.h"
 #include "CtlOptions.h"
+#include "ProjectInfo.h"
 #include "files/AppSettings.h"
 #include "files/ConfigPaths.h"
 #include "files/IniFile.h"
@@ -17,6 +18,11 @@ int main(int argc, char* argv[]) {
     QTextStream err(stderr);
 
     const CtlOptions options = CtlOptions::parse(QCoreApplication::arguments().mid(1));
+    // Before the settings are read: the version alone, in no language.
+    if (options.version && options.error == CtlOptions::Error::None) {
+        out << "velmorctl " << kVelmorVersion << Qt::endl;
+        return ExitStatus::kOk;
+    }
 
     // The window's settings give the defaults: its port, its [PORTS] devices, its language.
     IniFile ini;
