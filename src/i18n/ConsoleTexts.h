@@ -25,6 +25,7 @@ struct ConsoleTexts {
     QString helpLangOption;
     QString helpCsvOption;
     QString helpHelpOption;
+    QString helpVersionOption;
     QString helpExitStatus;
     QString noCommand;       // %1 none
     QString unknownCommand;  // %1 the word
@@ -54,5 +55,5 @@ struct ConsoleTextRow {
     const char* entry;
     std::array<const char*, kLanguageCount> text;  // UTF-8, LanguageId order
 };
-constexpr int kConsoleTextCount = 36;
+constexpr int kConsoleTextCount = 37;
 const std::array<ConsoleTextRow, kConsoleTextCount>& consoleTextTable();

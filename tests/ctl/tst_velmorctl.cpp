@@ -204,6 +204,9 @@ void CtlTest::badUsage() {
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.startsWith("Usage: velmorctl"));
     QVERIFY(help.out.contains("monitor [--csv]"));
+    QVERIFY(help.out.contains("--version           print the version and exit"));
+    const Result hilfe = ctl({"--lang", "de", "--help"});
+    QVERIFY(QString::fromUtf8(hilfe.out).contains("--version           Version anzeigen und beenden"));
 }
 
 void CtlTest::readProgramVerify() {

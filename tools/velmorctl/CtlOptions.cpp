@@ -160,12 +160,13 @@ QString CtlOptions::helpText(const ConsoleTexts& t) {
     QString text = usageLine(t) + QStringLiteral("\n\n") + t.commandsHeading + QLatin1Char('\n');
     for (const CommandSpec& command : kCommands)
         text += QStringLiteral("  %1  %2\n").arg(QString::fromLatin1(command.syntax), -18).arg(t.*command.help);
-    const std::array<std::pair<const char*, const QString*>, 5> options = {{
+    const std::array<std::pair<const char*, const QString*>, 6> options = {{
         {"--port COMn|PATH", &t.helpPortOption},
         {"--lang en|de|fr|cz", &t.helpLangOption},
         {"--json", &t.helpJsonOption},
         {"--csv", &t.helpCsvOption},
         {"--help, -h", &t.helpHelpOption},
+        {"--version", &t.helpVersionOption},
     }};
     text += QLatin1Char('\n') + t.optionsHeading + QLatin1Char('\n');
     for (const auto& [name, help] : options)
