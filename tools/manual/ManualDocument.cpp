@@ -53,6 +53,7 @@ bool isPictureBlock(const QTextBlock& block) {
 }
 
 bool isCodeBlock(const QTextBlock& block) {
+    if (!block.isValid()) return false;
     const QTextBlockFormat format = block.blockFormat();
     return format.hasProperty(QTextFormat::BlockCodeFence) || format.hasProperty(QTextFormat::BlockCodeLanguage) ||
            format.nonBreakableLines();
@@ -131,6 +132,9 @@ ManualDocument::ManualDocument(QString language, QString version)
 
     QFont font(kFont);
     font.setPointSizeF(10);
+    // No ligatures: with them "configuration" is extracted, searched and copied from the PDF
+    // with one "ﬁ" character in place of "fi".
+    font.setStyleStrategy(QFont::PreferNoShaping);
     doc_.setDefaultFont(font);
     doc_.setDocumentMargin(0);
     doc_.documentLayout()->setPaintDevice(layoutDevice_.get());
@@ -199,8 +203,9 @@ void ManualDocument::styleBlocks() {
                 f.setForeground(kHeadingColour);
             });
         } else if (isCodeBlock(block)) {
-            format.setTopMargin(0);
-            format.setBottomMargin(0);
+            // One grey box for the lines of a block, a little apart from the text around it.
+            format.setTopMargin(isCodeBlock(block.previous()) ? 0 : pt(2));
+            format.setBottomMargin(isCodeBlock(block.next()) ? 0 : pt(7));
             format.setLeftMargin(pt(6));
             format.setBackground(kCodeColour);
             cursor.setBlockFormat(format);
@@ -465,6 +470,7 @@ void ManualDocument::paintPages(QPdfWriter& pdf) {
     const qreal footer = page.height() - mmToDevice(kFooterMm);
     QFont footerFont(kFont);
     footerFont.setPointSizeF(8);
+    footerFont.setStyleStrategy(QFont::PreferNoShaping);
     for (int index = 0; index < pageCount_; ++index) {
         if (index > 0) pdf.newPage();
         painter.save();

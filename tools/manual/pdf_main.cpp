@@ -53,7 +53,5 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "velmor-manual-pdf: %s\n", manual.error().toLocal8Bit().constData());
         return 1;
     }
-    std::fprintf(stdout, "velmor-manual-pdf: %s, %d pages, %lld chapters\n", files[1].toLocal8Bit().constData(),
-                 manual.pageCount(), static_cast<long long>(manual.chapters().size()));
     return 0;
 }

@@ -3,7 +3,6 @@
 // at a device pixel ratio of 2 (crisp in print) unless --scale says otherwise.
 #include <QApplication>
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -55,14 +54,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmor"));
 
-    QElapsedTimer clock;
-    clock.start();
     ManualShots shots(options);
     if (!shots.run()) {
         std::fprintf(stderr, "velmor-manual-shots: %s\n", shots.error().toLocal8Bit().constData());
         return 1;
     }
-    std::fprintf(stdout, "velmor-manual-shots: 16 pictures in %s (%.1f s)\n", options.outDir.toLocal8Bit().constData(),
-                 static_cast<double>(clock.elapsed()) / 1000.0);
     return 0;
 }
