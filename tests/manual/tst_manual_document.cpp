@@ -36,6 +36,7 @@ class TestManualDocument : public QObject {
 private slots:
     void initTestCase();
     void pagesOfASample();
+    void keptTogetherAtThePageFoot();
     void badSources_data();
     void badSources();
 
@@ -97,6 +98,34 @@ void TestManualDocument::pagesOfASample() {
     QVERIFY(pageText(pdf, manual.chapters()[1].page).contains("The main window"));
     QVERIFY(pageText(pdf, manual.chapters()[2].page).contains(QRegularExpression("Limiter\\s+999 to 25000")));
     QCOMPARE(pageText(pdf).count('\f'), manual.pageCount());
+}
+
+// A section heading with a short code block under it, pushed a line further down the page
+// each time: wherever the foot of the page falls, heading and code share one page and no
+// code line is cut (a cut one would also show, clipped, on the page before).
+void TestManualDocument::keptTogetherAtThePageFoot() {
+    const QStringList code{
+        "velmorctl ports",           "velmorctl info",   "velmorctl read -o bike.ign", "velmorctl program bike.ign",
+        "velmorctl verify bike.ign", "velmorctl monitor"};
+    for (int lines = 26; lines < 42; ++lines) {
+        QByteArray source = "# T\n\nFirst.\n\n## A\n\n";
+        for (int i = 0; i < lines; ++i) source += "Line " + QByteArray::number(i) + ".\n\n";
+        source += "### Examples\n\n```\n" + code.join('\n').toUtf8() + "\n```\n\nAfter.\n";
+        QVERIFY(writeSource("foot.md", source));
+        ManualDocument manual("en", "1");
+        const QString pdf = dir_.filePath("foot.pdf");
+        QVERIFY2(manual.load(dir_.filePath("foot.md"), dir_.path()) && manual.write(pdf), qPrintable(manual.error()));
+        const QString text = pageText(pdf);
+        const QStringList pages = text.split('\f');
+        qsizetype heading = -1;
+        for (qsizetype p = 0; p < pages.size(); ++p)
+            if (pages[p].contains("Examples")) heading = p;
+        QVERIFY(heading >= 0);
+        for (const QString& line : code) {
+            QCOMPARE(text.count(line), 1);
+            QVERIFY2(pages[heading].contains(line), qPrintable(QString("%1 lines before: %2").arg(lines).arg(line)));
+        }
+    }
 }
 
 void TestManualDocument::badSources_data() {

@@ -34,6 +34,8 @@ constexpr qreal kLeftMm = 22, kRightMm = 20, kTopMm = 20, kBottomMm = 24;  // pa
 constexpr qreal kFooterMm = 12;                                            // footer baseline from the bottom
 // A picture leaves room for its caption and a line or two on its page.
 constexpr qreal kPictureMaxHeight = 0.78;
+// A code block up to this many lines is kept on one page.
+constexpr int kCodeKeptLines = 20;
 // How much larger than on the screen a picture may be shown.
 constexpr qreal kMaxEnlarge = 1.3;
 
@@ -384,20 +386,46 @@ qreal ManualDocument::firstLineTop(const QTextBlock& block) const {
     return rect.top() + layout->lineAt(0).y();
 }
 
-// A section heading or a picture at the foot of a page, with what belongs to it on the
-// next, goes over to the next page too. True when anything moved.
-bool ManualDocument::keepWithNext() {
+qreal ManualDocument::lastLineBottom(const QTextBlock& block) const {
+    const QRectF rect = doc_.documentLayout()->blockBoundingRect(block);
+    const QTextLayout* layout = block.layout();
+    if (layout == nullptr || layout->lineCount() == 0) return rect.top();
+    const QTextLine line = layout->lineAt(layout->lineCount() - 1);
+    return rect.top() + line.y() + line.height();
+}
+
+// Moves to the next page what should not be parted at the foot of a page: a section heading
+// or a picture from what follows it, a short code block from itself, and a line from itself
+// (the layout leaves a line of a code block across the foot now and then). True when
+// anything moved.
+bool ManualDocument::settlePageBreaks() {
     bool moved = false;
-    for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
-        const bool keep = block.blockFormat().headingLevel() >= 3 || isPictureBlock(block);
-        const QTextBlock next = block.next();
-        if (!keep || !next.isValid()) continue;
-        if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) continue;
-        if (pageOf(firstLineTop(block)) == pageOf(firstLineTop(next))) continue;
+    const auto breakBefore = [&moved](QTextBlock block) {
+        // The headings just above go along; a heading that opens a page already stays, and
+        // so does what follows it.
+        while (block.previous().isValid() && block.previous().blockFormat().headingLevel() >= 2 &&
+               !(block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
+            block = block.previous();
         QTextBlockFormat format = block.blockFormat();
+        if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) return;
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         QTextCursor(block).setBlockFormat(format);
         moved = true;
+    };
+    for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
+        if (QTextCursor(block).currentTable() != nullptr) continue;
+        const int page = pageOf(firstLineTop(block));
+        if (block.blockFormat().headingLevel() >= 3 || isPictureBlock(block)) {
+            const QTextBlock next = block.next();
+            if (next.isValid() && pageOf(firstLineTop(next)) != page) breakBefore(block);
+        }
+        if (isCodeBlock(block) && !isCodeBlock(block.previous())) {
+            QTextBlock end = block;
+            for (int lines = 1; isCodeBlock(end.next()) && lines <= kCodeKeptLines; ++lines) end = end.next();
+            if (!isCodeBlock(end.next()) && pageOf(lastLineBottom(end) - 1) != page) breakBefore(block);
+        }
+        if (block.layout() && block.layout()->lineCount() == 1 && pageOf(lastLineBottom(block) - 1) != page)
+            breakBefore(block);
     }
     return moved;
 }
@@ -432,7 +460,7 @@ void ManualDocument::fillContents() {
 }
 
 void ManualDocument::paginate() {
-    for (int pass = 0; pass < 20 && keepWithNext(); ++pass) {
+    for (int pass = 0; pass < 20 && settlePageBreaks(); ++pass) {
     }
     // The numbers take no more room than their placeholders, so filling them in moves
     // nothing; a second look makes sure.

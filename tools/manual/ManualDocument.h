@@ -50,11 +50,12 @@ private:
     void insertTitle();
     void insertContents();
     void paginate();
-    bool keepWithNext();
+    bool settlePageBreaks();
     QList<Chapter> chapterPages() const;
     void fillContents();
     int pageOf(qreal y) const;
     qreal firstLineTop(const QTextBlock& block) const;
+    qreal lastLineBottom(const QTextBlock& block) const;
     void paintPages(QPdfWriter& pdf);
 
     QString language_;
