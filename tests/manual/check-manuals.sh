@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# The built manuals: each has pages, a title, its language's opening sentence and the four
-# pictures; and the pictures that show no live values differ between the languages (each was
-# taken in its own language).
-#   check-manuals.sh <folder of the PDFs> <folder of the pictures>
+# The built manuals: each has pages, a title, its language's opening sentence, every heading
+# and paragraph of its source (by their first words), and the four pictures; and the pictures
+# that show no live values differ between the languages (each was taken in its own language).
+#   check-manuals.sh <folder of the PDFs> <folder of the pictures> <folder of the sources>
 set -u
 pdfs=$1
 pictures=$2
+sources=$3
 declare -A sentence=(
     [en]="This manual describes velmor, the configuration tool for the VELMORAN programmable ignition unit."
     [de]="Dieses Handbuch beschreibt velmor, das Konfigurationsprogramm für die programmierbare Zündeinheit VELMORAN."
@@ -14,6 +15,10 @@ declare -A sentence=(
 )
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
+# Typographic apostrophes as typed, no-break spaces as spaces; fold: all white space as one
+# space, lines included.
+plain() { sed "s/’/'/g; s/\xc2\xa0/ /g; s/\xe2\x80\xaf/ /g" | tr -s ' \t' ' '; }
+fold() { plain | tr -s '[:space:]' ' '; }
 
 for lang in en de fr cz; do
     pdf="$pdfs/manual_velmor_$lang.pdf"
@@ -23,9 +28,14 @@ for lang in en de fr cz; do
     [ "${pages:-0}" -ge 3 ] || fail "$pdf: ${pages:-no} pages"
     grep -q '^Page size:.*(A4)' <<<"$info" || fail "$pdf: not A4"
     grep -q '^Title: *velmor' <<<"$info" || fail "$pdf: no title"
-    # White space folded, typographic apostrophes as typed.
-    text=$(pdftotext -enc UTF-8 "$pdf" - | sed "s/’/'/g" | tr -s '[:space:]' ' ')
+    text=$(pdftotext -enc UTF-8 "$pdf" - | fold)
     [[ "$text" == *"${sentence[$lang]}"* ]] || fail "$pdf: the opening sentence is not in the text"
+    # Headings and paragraphs (lines that start with a letter) outside code blocks.
+    while read -r line; do
+        start=$(cut -d' ' -f1-5 <<<"$line")
+        [[ "$text" == *"$start"* ]] || fail "$pdf: \"$start\" is not in the text"
+    done < <(awk '/^```/ {code = !code; next} !code && /^#+ / {sub(/^#+ /, ""); print; next}
+                  !code && /^[[:alpha:]]/ {print}' "$sources/manual_$lang.md" | sed 's/\*\*//g; s/`//g' | plain)
     images=$(pdfimages -list "$pdf" | awk 'NR > 2 && $3 == "image"' | wc -l)
     [ "$images" -ge 4 ] || fail "$pdf: $images pictures, 4 expected"
 done

@@ -394,40 +394,46 @@ qreal ManualDocument::lastLineBottom(const QTextBlock& block) const {
     return rect.top() + line.y() + line.height();
 }
 
-// Moves to the next page what should not be parted at the foot of a page: a section heading
-// or a picture from what follows it, a short code block from itself, and a line from itself
-// (the layout leaves a line of a code block across the foot now and then). True when
-// anything moved.
-bool ManualDocument::settlePageBreaks() {
-    bool moved = false;
-    const auto breakBefore = [&moved](QTextBlock block) {
-        // The headings just above go along; a heading that opens a page already stays, and
-        // so does what follows it.
+void ManualDocument::relayout() {
+    // The layout after an edit is incremental, and sometimes leaves blocks after a table
+    // without lines; the whole document laid out again (a few ten milliseconds) has them all.
+    doc_.markContentsDirty(0, doc_.characterCount());
+    doc_.documentLayout()->documentSize();
+}
+
+// Moves to the next page the first thing that should not be parted at the foot of a page:
+// a section heading or a picture from what follows it, a short code block from itself, a
+// line from itself (the layout leaves a line of a code block across the foot now and then).
+// The headings just above go along. False when there is nothing to move.
+bool ManualDocument::settlePageBreak() {
+    const auto breakBefore = [](QTextBlock block) {
+        // A heading that opens a page already stays, and so does what follows it.
         while (block.previous().isValid() && block.previous().blockFormat().headingLevel() >= 2 &&
                !(block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
             block = block.previous();
         QTextBlockFormat format = block.blockFormat();
-        if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) return;
+        if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) return false;
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         QTextCursor(block).setBlockFormat(format);
-        moved = true;
+        return true;
     };
     for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
         if (QTextCursor(block).currentTable() != nullptr) continue;
         const int page = pageOf(firstLineTop(block));
         if (block.blockFormat().headingLevel() >= 3 || isPictureBlock(block)) {
             const QTextBlock next = block.next();
-            if (next.isValid() && pageOf(firstLineTop(next)) != page) breakBefore(block);
+            if (next.isValid() && pageOf(firstLineTop(next)) != page && breakBefore(block)) return true;
         }
         if (isCodeBlock(block) && !isCodeBlock(block.previous())) {
             QTextBlock end = block;
             for (int lines = 1; isCodeBlock(end.next()) && lines <= kCodeKeptLines; ++lines) end = end.next();
-            if (!isCodeBlock(end.next()) && pageOf(lastLineBottom(end) - 1) != page) breakBefore(block);
+            if (!isCodeBlock(end.next()) && pageOf(lastLineBottom(end) - 1) != page && breakBefore(block)) return true;
         }
-        if (block.layout() && block.layout()->lineCount() == 1 && pageOf(lastLineBottom(block) - 1) != page)
-            breakBefore(block);
+        if (block.layout() && block.layout()->lineCount() == 1 && pageOf(lastLineBottom(block) - 1) != page &&
+            breakBefore(block))
+            return true;
     }
-    return moved;
+    return false;
 }
 
 QList<ManualDocument::Chapter> ManualDocument::chapterPages() const {
@@ -460,13 +466,15 @@ void ManualDocument::fillContents() {
 }
 
 void ManualDocument::paginate() {
-    for (int pass = 0; pass < 20 && settlePageBreaks(); ++pass) {
-    }
+    // One break at a time, from the front: each moves everything after it.
+    relayout();
+    for (int pass = 0; pass < 500 && settlePageBreak(); ++pass) relayout();
     // The numbers take no more room than their placeholders, so filling them in moves
     // nothing; a second look makes sure.
     for (int pass = 0; pass < 3; ++pass) {
         chapters_ = chapterPages();
         fillContents();
+        relayout();
         const QList<Chapter> again = chapterPages();
         bool same = again.size() == chapters_.size();
         for (qsizetype i = 0; same && i < again.size(); ++i) same = again[i].page == chapters_[i].page;

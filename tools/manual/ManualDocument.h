@@ -50,7 +50,8 @@ private:
     void insertTitle();
     void insertContents();
     void paginate();
-    bool settlePageBreaks();
+    void relayout();
+    bool settlePageBreak();
     QList<Chapter> chapterPages() const;
     void fillContents();
     int pageOf(qreal y) const;

@@ -248,7 +248,7 @@ bool ManualShots::shootHistory(LanguageId language) {
     if (shown == nullptr || shown->table()->topLevelItemCount() < 5)
         return fail(QStringLiteral("the history window shows too few entries"));
     // Small enough that the few entries fill it; the newest chosen, as for Open or Compare.
-    shown->resize(720, 230);
+    shown->resize(720, 190);
     shown->table()->setCurrentItem(shown->table()->topLevelItem(0));
     const bool ok = save(shown, language, QStringLiteral("history.png"));
     shown->hide();
@@ -268,7 +268,7 @@ bool ManualShots::shootCompare(LanguageId language) {
         options_.commandTimeoutMs);
     if (!shown || commandFailed()) return fail(QStringLiteral("the difference report did not come"));
     DifferenceWindow* report = history->differenceWindow();
-    report->resize(600, 200);
+    report->resize(600, 170);
     const bool ok = save(report, language, QStringLiteral("compare.png"));
     report->hide();
     return ok;
