@@ -37,6 +37,7 @@ private slots:
     void initTestCase();
     void pagesOfASample();
     void keptTogetherAtThePageFoot();
+    void tableAtThePageFoot();
     void badSources_data();
     void badSources();
 
@@ -124,6 +125,31 @@ void TestManualDocument::keptTogetherAtThePageFoot() {
         for (const QString& line : code) {
             QCOMPARE(text.count(line), 1);
             QVERIFY2(pages[heading].contains(line), qPrintable(QString("%1 lines before: %2").arg(lines).arg(line)));
+        }
+    }
+}
+
+// A table pushed down by a picture a little taller each time: when it ends at the foot of
+// a page, the next page is neither empty nor its repeated header alone.
+void TestManualDocument::tableAtThePageFoot() {
+    for (int height = 860; height <= 940; height += 2) {
+        QImage picture(800, height, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(dir_.filePath("tall.png")));
+        QVERIFY(writeSource("table.md",
+                            "# T\n\nFirst.\n\n## A\n\n![Graph](tall.png)\n\nLine 1.\n\nLine 2.\n\n"
+                            "Line 3.\n\n| Field | Range |\n|---|---|\n| Limiter | 999 |\n| Retard | 0 to 25 |\n\n"
+                            "After.\n"));
+        ManualDocument manual("en", "1");
+        const QString pdf = dir_.filePath("table.pdf");
+        QVERIFY2(manual.load(dir_.filePath("table.md"), dir_.path()) && manual.write(pdf), qPrintable(manual.error()));
+        const QStringList pages = pageText(pdf).split('\f');
+        for (int p = 2; p < manual.pageCount(); ++p) {
+            const QString body = pages[p].section(QRegularExpression("\n\\s*T\\s+\\d+\\s*/"), 0, 0).trimmed();
+            const QString where = QString("picture %1 px high, page %2").arg(height).arg(p + 1);
+            QVERIFY2(!body.isEmpty(), qPrintable(where));
+            QVERIFY2(!body.contains("Field") || body.contains("Limiter") || body.contains("Retard"),
+                     qPrintable(where + ": " + body));
         }
     }
 }

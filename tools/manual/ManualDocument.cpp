@@ -36,6 +36,8 @@ constexpr qreal kFooterMm = 12;                                            // fo
 constexpr qreal kPictureMaxHeight = 0.78;
 // A code block up to this many lines is kept on one page.
 constexpr int kCodeKeptLines = 20;
+// A paragraph up to this many lines is not left with one line alone at a page's foot or head.
+constexpr int kParagraphKeptLines = 8;
 // How much larger than on the screen a picture may be shown.
 constexpr qreal kMaxEnlarge = 1.3;
 
@@ -403,7 +405,8 @@ void ManualDocument::relayout() {
 
 // Moves to the next page the first thing that should not be parted at the foot of a page:
 // a section heading or a picture from what follows it, a short code block from itself, a
-// line from itself (the layout leaves a line of a code block across the foot now and then).
+// line from itself (the layout leaves a line of a code block across the foot now and then),
+// a short paragraph from its last or first line.
 // The headings just above go along. False when there is nothing to move.
 bool ManualDocument::settlePageBreak() {
     const auto breakBefore = [](QTextBlock block) {
@@ -417,6 +420,20 @@ bool ManualDocument::settlePageBreak() {
         QTextCursor(block).setBlockFormat(format);
         return true;
     };
+    // A table whose last row ends at the very foot of a page has its bottom margin run over
+    // into the next: that page then shows the repeated header alone and what follows goes a
+    // page further. Such a table does without the margin and the repeated header.
+    for (QTextTable* table : tablesIn(doc_.rootFrame())) {
+        QTextTableFormat format = table->format();
+        if (format.bottomMargin() == 0 || table->rows() < 2) continue;
+        const QTextBlock lastRow = table->cellAt(table->rows() - 1, 0).firstCursorPosition().block();
+        const qreal bottom = doc_.documentLayout()->frameBoundingRect(table).bottom();
+        if (pageOf(bottom - 1) == pageOf(lastLineBottom(lastRow) - 1)) continue;
+        format.setBottomMargin(0);
+        format.setHeaderRowCount(0);
+        table->setFormat(format);
+        return true;
+    }
     for (QTextBlock block = doc_.begin(); block.isValid(); block = block.next()) {
         if (QTextCursor(block).currentTable() != nullptr) continue;
         const int page = pageOf(firstLineTop(block));
@@ -429,9 +446,16 @@ bool ManualDocument::settlePageBreak() {
             for (int lines = 1; isCodeBlock(end.next()) && lines <= kCodeKeptLines; ++lines) end = end.next();
             if (!isCodeBlock(end.next()) && pageOf(lastLineBottom(end) - 1) != page && breakBefore(block)) return true;
         }
-        if (block.layout() && block.layout()->lineCount() == 1 && pageOf(lastLineBottom(block) - 1) != page &&
-            breakBefore(block))
-            return true;
+        const QTextLayout* layout = block.layout();
+        const int lines = layout ? layout->lineCount() : 0;
+        if (lines == 1 && pageOf(lastLineBottom(block) - 1) != page && breakBefore(block)) return true;
+        // A short paragraph parted with one line alone on either page goes over whole.
+        if (lines >= 2 && lines <= kParagraphKeptLines) {
+            const qreal top = doc_.documentLayout()->blockBoundingRect(block).top();
+            int first = 0;
+            while (first < lines && pageOf(top + layout->lineAt(first).y()) == page) ++first;
+            if ((first == 1 || first == lines - 1) && breakBefore(block)) return true;
+        }
     }
     return false;
 }
