@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The built manuals: each has pages, a title, its language's opening sentence, every heading
-# and paragraph of its source (by their first words), and the four pictures; and the pictures
-# that show no live values differ between the languages (each was taken in its own language).
+# and paragraph of its source (by their first words), and the four pictures; the pictures
+# have their sizes, and those that show no live values differ between the languages (each
+# was taken in its own language).
 #   check-manuals.sh <folder of the PDFs> <folder of the pictures> <folder of the sources>
 set -u
 pdfs=$1
@@ -38,6 +39,19 @@ for lang in en de fr cz; do
                   !code && /^[[:alpha:]]/ {print}' "$sources/manual_$lang.md" | sed 's/\*\*//g; s/`//g' | plain)
     images=$(pdfimages -list "$pdf" | awk 'NR > 2 && $3 == "image"' | wc -l)
     [ "$images" -ge 4 ] || fail "$pdf: $images pictures, 4 expected"
+done
+
+# The pictures at their fixed sizes, at twice the pixels for print: the window at its design
+# size, the history and difference windows as the picture tool sets them.
+declare -A size=([window.png]=1646x1610 [history.png]=1440x380 [compare.png]=1200x340)
+pngSize() { od -An -tu1 -j16 -N8 "$1" | awk '{printf "%dx%d", $3 * 256 + $4, $7 * 256 + $8}'; }
+for lang in en de fr cz; do
+    for picture in window.png graph.png history.png compare.png; do
+        file="$pictures/$lang/$picture"
+        [ -s "$file" ] || { fail "$file is missing"; continue; }
+        [ -z "${size[$picture]:-}" ] || [ "$(pngSize "$file")" = "${size[$picture]}" ] ||
+            fail "$file is $(pngSize "$file"), ${size[$picture]} expected"
+    done
 done
 
 for picture in compare.png history.png; do
