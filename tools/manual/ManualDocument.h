@@ -7,7 +7,6 @@
 #include <QTextDocument>
 #include <memory>
 
-class QPagedPaintDevice;
 class QPdfWriter;
 class QTextBlock;
 
