@@ -268,6 +268,9 @@ bool ManualShots::shootCompare(LanguageId language) {
     if (!shown || commandFailed()) return fail(QStringLiteral("the difference report did not come"));
     DifferenceWindow* report = history->differenceWindow();
     report->resize(600, 170);
+    // No row chosen: the picture shows the report as it opens, not a focus frame on one cell.
+    report->table()->setCurrentItem(nullptr);
+    report->table()->clearSelection();
     const bool ok = save(report, language, QStringLiteral("compare.png"));
     report->hide();
     return ok;
