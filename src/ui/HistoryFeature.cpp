@@ -188,6 +188,7 @@ void HistoryFeature::openEntry(const QString& path) {
         const QString full = QFileInfo(path).absoluteFilePath();
         window_.setFileLabel(full);
         window_.setCurrentFileName(full);
+        window_.markSaved();
     }
     window_.hideMessage();
 }

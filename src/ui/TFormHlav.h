@@ -136,6 +136,8 @@ public:
     void setFileLabel(const QString& text);
     QString fileLabel() const;
     bool unsavedChanges() const;
+    // The set as it is now is what the named file holds (after an Open or a Save).
+    void markSaved();
     QString currentFileName() const { return currentFileName_; }
     void setCurrentFileName(const QString& name) { currentFileName_ = name; }
 
@@ -243,7 +245,6 @@ private:
     void recordStep();
     void restoreStep(const std::optional<ParameterImage>& image);
     void updateUndoActions();
-    void markSaved();
     void updateFileLabel();
     void applyEditingTexts();
     bool undoKeyForWindow(QLineEdit* edit, QKeyEvent* event) const;

@@ -178,6 +178,9 @@ void TestHistoryWindow::fullDiskLeavesTheResult() {
 
 void TestHistoryWindow::historyWindowOpensAndCompares() {
     start();
+    ImageBlock stored = port_->unit.parameterBlock();
+    stored[1] = 4;  // the unit holds another set than the window started with
+    port_->unit.setParameterBlock(stored);
     window_->MenuReadClick();
     tick(kTicks);
     const ParameterImage read = window_->parameterSet().image();
@@ -205,6 +208,8 @@ void TestHistoryWindow::historyWindowOpensAndCompares() {
     list->findChild<QPushButton*>("ButtonHistoryOpen")->click();
     QCOMPARE(window_->parameterSet().image(), read);
     QCOMPARE(window_->fileLabel(), list->entries()[0].path);
+    // What was just opened is what the file holds: no unsaved marker.
+    QCOMPARE(window_->findChild<QLabel*>("LabelFile2")->text(), list->entries()[0].path);
     QVERIFY(boxes_.isEmpty());
 }
 
