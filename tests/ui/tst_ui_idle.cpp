@@ -1,0 +1,139 @@
+// What the window paints for a polling tool at rest draws exactly what it drew before: the
+// RPM gauge's kept drawings against the bar's own, and the graph's highlight and live dot,
+// drawn over its picture, against a graph drawn afresh.
+#include <QApplication>
+#include <QImage>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTest>
+
+#include "model/ParameterSet.h"
+#include "ui/CurveGraph.h"
+#include "ui/LiveGauge.h"
+
+namespace {
+
+QImage rendered(QWidget& widget, qreal ratio) {
+    QImage image(widget.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::magenta);
+    widget.render(&image);
+    return image;
+}
+
+QImage onScreen(QWidget& widget) { return widget.screen()->grabWindow(widget.winId()).toImage(); }
+
+ParameterSet fourPoints() {
+    ParameterSet set;
+    set.setCurvePointCount(4);
+    const std::array<std::uint8_t, 4> rpm = {10, 30, 45, 60};
+    const std::array<std::uint8_t, 4> advance = {10, 20, 25, 30};
+    for (int i = 0; i < 4; ++i) {
+        set.setCurveRpm(i, rpm[static_cast<std::size_t>(i)]);
+        set.setCurveAdvance(i, advance[static_cast<std::size_t>(i)]);
+    }
+    set.setLimiter(65);
+    set.setPilotLight(60);
+    set.setBaseAdvance(5);
+    set.validate();
+    return set;
+}
+
+// A graph shown on its own, with the set, a highlighted row and a live point (rpm < 0: none).
+void show(CurveGraph& graph, int row, int rpm, int advance) {
+    graph.setGeometry(0, 0, 300, 240);
+    graph.showSet(fourPoints());
+    graph.showHighlight(row);
+    if (rpm >= 0) {
+        graph.showLive(rpm, advance);
+    } else {
+        graph.hideLive();
+    }
+    graph.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&graph));
+}
+
+}  // namespace
+
+class TestIdle : public QObject {
+    Q_OBJECT
+
+private slots:
+    void gaugeDrawsAsTheBar_data();
+    void gaugeDrawsAsTheBar();
+    void graphRepaintsWhatMoved_data();
+    void graphRepaintsWhatMoved();
+};
+
+void TestIdle::gaugeDrawsAsTheBar_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<qreal>("ratio");
+    for (const qreal ratio : {1.0, 2.0}) {
+        for (const int value : {0, 1, 37, 99, 100}) {
+            QTest::addRow("%d at %g", value, ratio) << value << ratio;
+        }
+    }
+}
+
+void TestIdle::gaugeDrawsAsTheBar() {
+    QFETCH(int, value);
+    QFETCH(qreal, ratio);
+    LiveGauge gauge;
+    QProgressBar bar;
+    for (QProgressBar* b : {static_cast<QProgressBar*>(&gauge), &bar}) {
+        b->setRange(0, 100);
+        b->setTextVisible(false);
+        b->resize(250, 14);
+        b->setValue(value);
+    }
+    const QImage expected = rendered(bar, ratio);
+    // Drawn once, then shown from what was kept.
+    QCOMPARE(rendered(gauge, ratio), expected);
+    QCOMPARE(rendered(gauge, ratio), expected);
+    // And it follows the value.
+    gauge.showValue(value == 50 ? 51 : 50);
+    QVERIFY(rendered(gauge, ratio) != expected);
+}
+
+void TestIdle::graphRepaintsWhatMoved_data() {
+    QTest::addColumn<int>("rowFrom");
+    QTest::addColumn<int>("rowTo");
+    QTest::addColumn<int>("rpmFrom");  // < 0: no live point
+    QTest::addColumn<int>("rpmTo");
+    QTest::newRow("highlight appears") << -1 << 1 << -1 << -1;
+    QTest::newRow("highlight moves") << 0 << 3 << -1 << -1;
+    QTest::newRow("highlight goes") << 2 << -1 << -1 << -1;
+    QTest::newRow("live point moves across the plot") << 1 << 1 << 1200 << 5800;
+    QTest::newRow("live point moves with the highlight") << 0 << 2 << 1500 << 4500;
+    QTest::newRow("live point appears") << 1 << 1 << -1 << 3000;
+    QTest::newRow("live point goes") << 1 << 1 << 3000 << -1;
+}
+
+void TestIdle::graphRepaintsWhatMoved() {
+    QFETCH(int, rowFrom);
+    QFETCH(int, rowTo);
+    QFETCH(int, rpmFrom);
+    QFETCH(int, rpmTo);
+    auto advance = [](int rpm) { return 8 + rpm / 250; };
+    CurveGraph moved;
+    show(moved, rowFrom, rpmFrom, advance(rpmFrom));
+    const QImage before = onScreen(moved);
+    moved.showHighlight(rowTo);
+    if (rpmTo >= 0) {
+        moved.showLive(rpmTo, advance(rpmTo));
+    } else {
+        moved.hideLive();
+    }
+    // Painted with the next frame.
+    QVERIFY(QTest::qWaitFor([&] { return onScreen(moved) != before; }, 2000));
+    const QImage after = onScreen(moved);
+
+    CurveGraph fresh;
+    show(fresh, rowTo, rpmTo, advance(rpmTo));
+    // Inside the widget's frame, which is not repainted for a moving point.
+    const QRect inside = QRect(QPoint(0, 0), after.size()).adjusted(2, 2, -2, -2);
+    QCOMPARE(after.copy(inside), onScreen(fresh).copy(inside));
+}
+
+QTEST_MAIN(TestIdle)
+#include "tst_ui_idle.moc"
