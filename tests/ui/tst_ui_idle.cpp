@@ -1,8 +1,10 @@
 // What the window paints for a polling tool at rest draws exactly what it drew before: the
-// RPM gauge's kept drawings against the bar's own, and the graph's highlight and live dot,
-// drawn over its picture, against a graph drawn afresh.
+// RPM gauge's kept drawings against the bar's own, the graph's highlight and live dot, drawn
+// over its picture, against a graph drawn afresh, and the live column, laid out again only
+// when a line's size changes, against an ordinary column.
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTest>
@@ -10,6 +12,7 @@
 #include "model/ParameterSet.h"
 #include "ui/CurveGraph.h"
 #include "ui/LiveGauge.h"
+#include "ui/SteadyColumnLayout.h"
 
 namespace {
 
@@ -63,6 +66,8 @@ private slots:
     void gaugeDrawsAsTheBar();
     void graphRepaintsWhatMoved_data();
     void graphRepaintsWhatMoved();
+    void liveColumnLaysOutAsAColumn_data();
+    void liveColumnLaysOutAsAColumn();
 };
 
 void TestIdle::gaugeDrawsAsTheBar_data() {
@@ -133,6 +138,48 @@ void TestIdle::graphRepaintsWhatMoved() {
     // Inside the widget's frame, which is not repainted for a moving point.
     const QRect inside = QRect(QPoint(0, 0), after.size()).adjusted(2, 2, -2, -2);
     QCOMPARE(after.copy(inside), onScreen(fresh).copy(inside));
+}
+
+void TestIdle::liveColumnLaysOutAsAColumn_data() {
+    QTest::addColumn<QString>("text");  // for the second line; empty: the line is hidden
+    QTest::newRow("same width") << "RPM = 4310";
+    QTest::newRow("wider") << "RPM = 14310 and a little more";
+    QTest::newRow("wider than the column") << "RPM = 14310 and a good deal more than the column holds";
+    QTest::newRow("shorter") << "RPM";
+    QTest::newRow("hidden") << QString();
+}
+
+void TestIdle::liveColumnLaysOutAsAColumn() {
+    QFETCH(QString, text);
+    QWidget plain;
+    QWidget steady;
+    new QVBoxLayout(&plain);
+    new SteadyColumnLayout(&steady);
+    QList<QLabel*> changed;
+    for (QWidget* column : {&plain, &steady}) {
+        for (const char* start : {"U = 13.8 [V]", "RPM = 4230", "Kill switch - NO"}) {
+            auto* label = new QLabel(start, column);
+            label->setAutoFillBackground(true);  // shows the label's extent
+            label->setBackgroundRole(QPalette::Highlight);
+            column->layout()->addWidget(label);
+        }
+        changed.append(static_cast<QLabel*>(column->layout()->itemAt(1)->widget()));
+        column->setGeometry(0, 0, 200, 100);
+        column->show();
+        QVERIFY(QTest::qWaitForWindowExposed(column));
+    }
+    const QImage before = steady.grab().toImage();
+    for (QLabel* label : changed) {
+        if (text.isEmpty()) {
+            label->hide();
+        } else {
+            label->setText(text);
+        }
+    }
+    QVERIFY(QTest::qWaitFor([&] { return steady.grab().toImage() != before; }, 2000));
+    QApplication::processEvents();
+    QCOMPARE(steady.size(), plain.size());
+    QCOMPARE(steady.grab().toImage(), plain.grab().toImage());
 }
 
 QTEST_MAIN(TestIdle)
