@@ -26,26 +26,13 @@ QImage rendered(QWidget& widget, qreal ratio) {
 
 QImage onScreen(QWidget& widget) { return widget.screen()->grabWindow(widget.winId()).toImage(); }
 
-ParameterSet fourPoints() {
-    ParameterSet set;
-    set.setCurvePointCount(4);
-    const std::array<std::uint8_t, 4> rpm = {10, 30, 45, 60};
-    const std::array<std::uint8_t, 4> advance = {10, 20, 25, 30};
-    for (int i = 0; i < 4; ++i) {
-        set.setCurveRpm(i, rpm[static_cast<std::size_t>(i)]);
-        set.setCurveAdvance(i, advance[static_cast<std::size_t>(i)]);
-    }
-    set.setLimiter(65);
-    set.setPilotLight(60);
-    set.setBaseAdvance(5);
-    set.validate();
-    return set;
-}
-
 // A graph shown on its own, with the set, a highlighted row and a live point (rpm < 0: none).
 void show(CurveGraph& graph, int row, int rpm, int advance) {
     graph.setGeometry(0, 0, 300, 240);
-    graph.showSet(fourPoints());
+    ParameterSet set;
+    set.setDefaults();
+    set.setCurvePointCount(6);  // 1000 to 6000 rpm, all at 10°
+    graph.showSet(set);
     graph.showHighlight(row);
     if (rpm >= 0) {
         graph.showLive(rpm, advance);
