@@ -66,8 +66,34 @@ void CurveGraph::showHighlight(int row) {
     if (live_.highlightedRow == row) {
         return;
     }
+    // The highlight is drawn over the picture, as the live dot: only the points it leaves and
+    // enters are painted again.
+    const QRect before = highlightRect(computeGeometry());
     live_.highlightedRow = row;
-    invalidatePicture();
+    const QRect after = highlightRect(computeGeometry());
+    repaintMoved(before, after);
+}
+
+void CurveGraph::repaintMoved(const QRect& before, const QRect& after) {
+    // Two small areas rather than the rectangle around both, which may span most of the plot.
+    if (before != after) {
+        update(before);
+        update(after);
+    }
+}
+
+QRect CurveGraph::highlightRect(const CurveGeometry& g) const {
+    if (g.highlighted < 0) {
+        return {};
+    }
+    const QPointF centre = g.points[static_cast<std::size_t>(g.highlighted)];
+    const double r = kHighlightRadius + 2;
+    return QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r).toAlignedRect().intersected(highlightClip(g));
+}
+
+QRect CurveGraph::highlightClip(const CurveGeometry& g) {
+    return g.plot.adjusted(-kHighlightRadius - 1, -kHighlightRadius - 1, kHighlightRadius + 1, kHighlightRadius + 1)
+        .toAlignedRect();
 }
 
 void CurveGraph::setLanguage(LanguageId language) {
@@ -84,9 +110,7 @@ void CurveGraph::setLive(const CurveLive& live) {
     const QRect before = liveDotRect(computeGeometry().live);
     live_ = live;
     const QRect after = liveDotRect(computeGeometry().live);
-    if (before != after) {
-        update(before.united(after));
-    }
+    repaintMoved(before, after);
 }
 
 QRect CurveGraph::liveDotRect(const std::optional<QPointF>& centre) const {
@@ -235,7 +259,7 @@ void CurveGraph::redrawPicture() {
         p.setFont(font());
     }
 
-    // The curve and its points, the highlighted one larger and green.
+    // The curve and its points; the highlighted one is drawn over the picture.
     p.setClipRect(
         plot.adjusted(-kHighlightRadius - 1, -kHighlightRadius - 1, kHighlightRadius + 1, kHighlightRadius + 1));
     p.setPen(QPen(kCurveColour, 2));
@@ -244,11 +268,6 @@ void CurveGraph::redrawPicture() {
     p.setBrush(kCurveColour);
     for (int i = 0; i < g.pointCount; ++i) {
         p.drawEllipse(g.points[static_cast<std::size_t>(i)], kPointRadius, kPointRadius);
-    }
-    if (g.highlighted >= 0) {
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(kHighlightColour);
-        p.drawEllipse(g.points[static_cast<std::size_t>(g.highlighted)], kHighlightRadius, kHighlightRadius);
     }
     p.end();
     pictureValid_ = true;
@@ -261,18 +280,37 @@ void CurveGraph::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect area = event->rect();
     const qreal ratio = picture_.devicePixelRatio();
-    p.drawPixmap(area, picture_,
-                 QRectF(area.x() * ratio, area.y() * ratio, area.width() * ratio, area.height() * ratio).toRect());
+    for (const QRect& part : event->region()) {
+        p.drawPixmap(part, picture_,
+                     QRectF(part.x() * ratio, part.y() * ratio, part.width() * ratio, part.height() * ratio).toRect());
+    }
     const CurveGeometry g = computeGeometry();
+    if (g.highlighted >= 0 && event->region().intersects(highlightRect(g))) {
+        // Clipped as the points of the picture are.
+        p.save();
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setClipRect(
+            g.plot.adjusted(-kHighlightRadius - 1, -kHighlightRadius - 1, kHighlightRadius + 1, kHighlightRadius + 1));
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(kHighlightColour);
+        p.drawEllipse(g.points[static_cast<std::size_t>(g.highlighted)], kHighlightRadius, kHighlightRadius);
+        p.restore();
+    }
     if (g.live) {
         p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(Qt::white, 1.5));
-        p.setBrush(kLiveColour);
-        p.drawEllipse(*g.live, kLiveRadius, kLiveRadius);
+        // The dot's outline is costly to draw even where it is clipped away: only where it shows.
+        if (event->region().intersects(liveDotRect(g.live))) {
+            p.setPen(QPen(Qt::white, 1.5));
+            p.setBrush(kLiveColour);
+            p.drawEllipse(*g.live, kLiveRadius, kLiveRadius);
+        }
     }
-    p.setPen(QPen(palette().color(QPalette::Mid), 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    // The frame, drawn antialiased or not, touches only the two outermost pixels.
+    if (!rect().adjusted(2, 2, -2, -2).contains(area)) {
+        p.setPen(QPen(palette().color(QPalette::Mid), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 void CurveGraph::mousePressEvent(QMouseEvent* event) {

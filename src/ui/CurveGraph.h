@@ -12,9 +12,9 @@
 // live operating point. A used point can be dragged; the graph only reports where to,
 // the window applies it as it applies a typed value.
 //
-// Everything but the live point is drawn into a cached picture that is redrawn only when
-// the set, the highlight, the size or the texts change; a moving live point repaints only
-// the small areas it leaves and enters.
+// Everything but the highlight and the live point is drawn into a cached picture that is
+// redrawn only when the set, the size or the texts change; a moving highlight or live point
+// repaints only the small areas it leaves and enters.
 class CurveGraph : public QWidget {
     Q_OBJECT
 
@@ -55,6 +55,9 @@ private:
     void invalidatePicture();
     void redrawPicture();
     QRect liveDotRect(const std::optional<QPointF>& centre) const;
+    QRect highlightRect(const CurveGeometry& g) const;
+    static QRect highlightClip(const CurveGeometry& g);
+    void repaintMoved(const QRect& before, const QRect& after);
     void setLive(const CurveLive& live);
     void showDragTip(const QPoint& globalPos);
 

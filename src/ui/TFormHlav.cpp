@@ -1043,7 +1043,13 @@ void TFormHlav::showTelemetry(const TelemetryValues& values) {
 }
 
 void TFormHlav::highlightLiveRow(int liveRow, bool none) {
-    curveGraph_->showHighlight(none ? -1 : liveRow);
+    // Asked on every tick: the thirty boxes are looked at only when the row changes.
+    const int row = none ? -1 : liveRow;
+    if (row == shownLiveRow_) {
+        return;
+    }
+    shownLiveRow_ = row;
+    curveGraph_->showHighlight(row);
     for (int i = 0; i < kCurvePoints; ++i) {
         const QColor colour = (!none && i == liveRow) ? kGreen : QColor();
         setControlColour(rpmEdits_[static_cast<std::size_t>(i)], colour);

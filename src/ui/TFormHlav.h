@@ -277,6 +277,7 @@ private:
     int colourChanges_ = 0;
     LiveLineCache liveLines_;
     int shownRpmGauge_ = -1;
+    int shownLiveRow_ = -2;  // -1: none highlighted; -2: not shown yet
     UndoHistory undo_;
     QString fileName_;         // the name in LabelFile2, without the marker
     ImageBlock savedBlock_{};  // the parameters as last opened or saved

@@ -26,6 +26,7 @@
 #include "ui/LiveGauge.h"
 #include "ui/PortAssist.h"
 #include "ui/RadioGroup.h"
+#include "ui/SteadyColumnLayout.h"
 #include "ui/UpDown.h"
 
 // Construction of the window: menus, toolbar and every control, in the order of the layout.
@@ -462,7 +463,8 @@ QWidget* TFormHlav::buildRightUpper() {
 QWidget* TFormHlav::buildLive() {
     QFrame* panel = makePanel(central_);
     panel->setObjectName("PanelLive");
-    auto* layout = new QVBoxLayout(panel);
+    // New live texts lay the window out again only when a line's size changes.
+    auto* layout = new SteadyColumnLayout(panel);
     layout->setContentsMargins(8, 6, 8, 8);
     layout->setSpacing(2);
 

@@ -1,0 +1,173 @@
+// What the window paints for a polling tool at rest draws exactly what it drew before: the
+// RPM gauge's kept drawings against the bar's own, the graph's highlight and live dot, drawn
+// over its picture, against a graph drawn afresh, and the live column, laid out again only
+// when a line's size changes, against an ordinary column.
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTest>
+
+#include "model/ParameterSet.h"
+#include "ui/CurveGraph.h"
+#include "ui/LiveGauge.h"
+#include "ui/SteadyColumnLayout.h"
+
+namespace {
+
+QImage rendered(QWidget& widget, qreal ratio) {
+    QImage image(widget.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::magenta);
+    widget.render(&image);
+    return image;
+}
+
+QImage onScreen(QWidget& widget) { return widget.screen()->grabWindow(widget.winId()).toImage(); }
+
+// A graph shown on its own, with the set, a highlighted row and a live point (rpm < 0: none).
+void show(CurveGraph& graph, int row, int rpm, int advance) {
+    graph.setGeometry(0, 0, 300, 240);
+    ParameterSet set;
+    set.setDefaults();
+    set.setCurvePointCount(6);  // 1000 to 6000 rpm, all at 10°
+    graph.showSet(set);
+    graph.showHighlight(row);
+    if (rpm >= 0) {
+        graph.showLive(rpm, advance);
+    } else {
+        graph.hideLive();
+    }
+    graph.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&graph));
+}
+
+}  // namespace
+
+class TestIdle : public QObject {
+    Q_OBJECT
+
+private slots:
+    void gaugeDrawsAsTheBar_data();
+    void gaugeDrawsAsTheBar();
+    void graphRepaintsWhatMoved_data();
+    void graphRepaintsWhatMoved();
+    void liveColumnLaysOutAsAColumn_data();
+    void liveColumnLaysOutAsAColumn();
+};
+
+void TestIdle::gaugeDrawsAsTheBar_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<qreal>("ratio");
+    for (const qreal ratio : {1.0, 2.0}) {
+        for (const int value : {0, 1, 37, 99, 100}) {
+            QTest::addRow("%d at %g", value, ratio) << value << ratio;
+        }
+    }
+}
+
+void TestIdle::gaugeDrawsAsTheBar() {
+    QFETCH(int, value);
+    QFETCH(qreal, ratio);
+    LiveGauge gauge;
+    QProgressBar bar;
+    for (QProgressBar* b : {static_cast<QProgressBar*>(&gauge), &bar}) {
+        b->setRange(0, 100);
+        b->setTextVisible(false);
+        b->resize(250, 14);
+        b->setValue(value);
+    }
+    const QImage expected = rendered(bar, ratio);
+    // Drawn once, then shown from what was kept.
+    QCOMPARE(rendered(gauge, ratio), expected);
+    QCOMPARE(rendered(gauge, ratio), expected);
+    // And it follows the value.
+    gauge.showValue(value == 50 ? 51 : 50);
+    QVERIFY(rendered(gauge, ratio) != expected);
+}
+
+void TestIdle::graphRepaintsWhatMoved_data() {
+    QTest::addColumn<int>("rowFrom");
+    QTest::addColumn<int>("rowTo");
+    QTest::addColumn<int>("rpmFrom");  // < 0: no live point
+    QTest::addColumn<int>("rpmTo");
+    QTest::newRow("highlight appears") << -1 << 1 << -1 << -1;
+    QTest::newRow("highlight moves") << 0 << 3 << -1 << -1;
+    QTest::newRow("highlight goes") << 2 << -1 << -1 << -1;
+    QTest::newRow("live point moves across the plot") << 1 << 1 << 1200 << 5800;
+    QTest::newRow("live point moves with the highlight") << 0 << 2 << 1500 << 4500;
+    QTest::newRow("live point appears") << 1 << 1 << -1 << 3000;
+    QTest::newRow("live point goes") << 1 << 1 << 3000 << -1;
+}
+
+void TestIdle::graphRepaintsWhatMoved() {
+    QFETCH(int, rowFrom);
+    QFETCH(int, rowTo);
+    QFETCH(int, rpmFrom);
+    QFETCH(int, rpmTo);
+    auto advance = [](int rpm) { return 8 + rpm / 250; };
+    CurveGraph moved;
+    show(moved, rowFrom, rpmFrom, advance(rpmFrom));
+    const QImage before = onScreen(moved);
+    moved.showHighlight(rowTo);
+    if (rpmTo >= 0) {
+        moved.showLive(rpmTo, advance(rpmTo));
+    } else {
+        moved.hideLive();
+    }
+    // Painted with the next frame.
+    QVERIFY(QTest::qWaitFor([&] { return onScreen(moved) != before; }, 2000));
+    const QImage after = onScreen(moved);
+
+    CurveGraph fresh;
+    show(fresh, rowTo, rpmTo, advance(rpmTo));
+    // Inside the widget's frame, which is not repainted for a moving point.
+    const QRect inside = QRect(QPoint(0, 0), after.size()).adjusted(2, 2, -2, -2);
+    QCOMPARE(after.copy(inside), onScreen(fresh).copy(inside));
+}
+
+void TestIdle::liveColumnLaysOutAsAColumn_data() {
+    QTest::addColumn<QString>("text");  // for the second line; empty: the line is hidden
+    QTest::newRow("same width") << "RPM = 4310";
+    QTest::newRow("wider") << "RPM = 14310 and a little more";
+    QTest::newRow("wider than the column") << "RPM = 14310 and a good deal more than the column holds";
+    QTest::newRow("shorter") << "RPM";
+    QTest::newRow("hidden") << QString();
+}
+
+void TestIdle::liveColumnLaysOutAsAColumn() {
+    QFETCH(QString, text);
+    QWidget plain;
+    QWidget steady;
+    new QVBoxLayout(&plain);
+    new SteadyColumnLayout(&steady);
+    QList<QLabel*> changed;
+    for (QWidget* column : {&plain, &steady}) {
+        for (const char* start : {"U = 13.8 [V]", "RPM = 4230", "Kill switch - NO"}) {
+            auto* label = new QLabel(start, column);
+            label->setAutoFillBackground(true);  // shows the label's extent
+            label->setBackgroundRole(QPalette::Highlight);
+            column->layout()->addWidget(label);
+        }
+        changed.append(static_cast<QLabel*>(column->layout()->itemAt(1)->widget()));
+        column->setGeometry(0, 0, 200, 100);
+        column->show();
+        QVERIFY(QTest::qWaitForWindowExposed(column));
+    }
+    const QImage before = steady.grab().toImage();
+    for (QLabel* label : changed) {
+        if (text.isEmpty()) {
+            label->hide();
+        } else {
+            label->setText(text);
+        }
+    }
+    QVERIFY(QTest::qWaitFor([&] { return steady.grab().toImage() != before; }, 2000));
+    QApplication::processEvents();
+    QCOMPARE(steady.size(), plain.size());
+    QCOMPARE(steady.grab().toImage(), plain.grab().toImage());
+}
+
+QTEST_MAIN(TestIdle)
+#include "tst_ui_idle.moc"
