@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "ui/BrandColours.h"
+
 namespace {
 
 // The drawing on a 256-unit square.
@@ -25,11 +27,7 @@ constexpr qreal kSide = 256.0;
 const QRectF kPlate(8, 8, 240, 240);
 constexpr qreal kPlateRadius = 48;
 constexpr qreal kPlateEdgeWidth = 2;
-const QColor kPlateTop(0x27, 0x32, 0x3f);
-const QColor kPlateBottom(0x0e, 0x14, 0x1b);
-const QColor kPlateEdge(0x45, 0x52, 0x61);
-const QColor kSparkHot(0xff, 0xe0, 0x4a);
-const QColor kSparkWarm(0xff, 0x8a, 0x1e);
+using namespace brand;
 const QColor kBoltEdge(0x5a, 0x2a, 0x00);
 const QPointF kCentre(128, 128);
 constexpr qreal kGlowRadius = 104;

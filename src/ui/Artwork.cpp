@@ -8,13 +8,11 @@
 #include <QRadialGradient>
 #include <QtMath>
 
+#include "ui/BrandColours.h"
+
 namespace {
 
-const QColor kPlateTop(0x27, 0x32, 0x3f);
-const QColor kPlateBottom(0x0e, 0x14, 0x1b);
-const QColor kPlateEdge(0x45, 0x52, 0x61);
-const QColor kSparkHot(0xff, 0xe0, 0x4a);
-const QColor kSparkWarm(0xff, 0x8a, 0x1e);
+using namespace brand;
 const QColor kWordTop(0xff, 0xff, 0xff);
 const QColor kWordBottom(0xc9, 0xd3, 0xde);
 
