@@ -3,6 +3,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QStyleOptionProgressBar>
+#include <QTimer>
 
 void LiveGauge::showValue(int value) {
     if (value == this->value()) {
@@ -44,33 +45,62 @@ void LiveGauge::paintEvent(QPaintEvent* event) {
         QProgressBar::paintEvent(event);
         return;
     }
-    const qreal ratio = target->devicePixelRatio();
-    const Look look{size(),
-                    ratio,
-                    format,
-                    option.palette.cacheKey(),
-                    static_cast<int>(option.palette.currentColorGroup()),
-                    static_cast<int>(option.state),
-                    static_cast<int>(option.direction),
-                    option.minimum,
-                    option.maximum,
-                    option.invertedAppearance,
-                    style()};
+    const Look look = lookFor(option, target->devicePixelRatio(), format);
     if (!(look == look_)) {
         look_ = look;
         drawn_.assign(static_cast<std::size_t>(values), QImage());
+        drawnAtLook_ = 0;
     }
     QImage& drawn = drawn_[static_cast<std::size_t>(option.progress - option.minimum)];
     if (drawn.isNull()) {
-        // On the background the widget is shown on, as the bar would draw itself there.
-        drawn = QImage(size() * ratio, format);
-        drawn.setDevicePixelRatio(ratio);
-        drawn.fill(background.color());
-        QPainter picture(&drawn);
-        picture.setLayoutDirection(layoutDirection());
-        picture.setFont(font());
-        picture.setPen(palette().color(foregroundRole()));
-        style()->drawControl(QStyle::CE_ProgressBar, &option, &picture, this);
+        drawn = drawBar(option);
+        // A gauge that moves goes on to show most of its values, each a first time for as
+        // long as it runs: once it has moved, the others are drawn right after this frame.
+        if (++drawnAtLook_ == 2) {
+            QTimer::singleShot(0, this, &LiveGauge::drawAhead);
+        }
     }
     painter.drawImage(0, 0, drawn);
+}
+
+LiveGauge::Look LiveGauge::lookFor(const QStyleOptionProgressBar& option, qreal ratio, QImage::Format format) const {
+    return {size(),
+            ratio,
+            format,
+            option.palette.cacheKey(),
+            static_cast<int>(option.palette.currentColorGroup()),
+            static_cast<int>(option.state),
+            static_cast<int>(option.direction),
+            option.minimum,
+            option.maximum,
+            option.invertedAppearance,
+            style()};
+}
+
+QImage LiveGauge::drawBar(const QStyleOptionProgressBar& option) const {
+    // On the background the widget is shown on, as the bar would draw itself there.
+    QImage drawn(look_.size * look_.ratio, look_.format);
+    drawn.setDevicePixelRatio(look_.ratio);
+    drawn.fill(palette().brush(backgroundRole()).color());
+    QPainter picture(&drawn);
+    picture.setLayoutDirection(layoutDirection());
+    picture.setFont(font());
+    picture.setPen(palette().color(foregroundRole()));
+    style()->drawControl(QStyle::CE_ProgressBar, &option, &picture, this);
+    return drawn;
+}
+
+void LiveGauge::drawAhead() {
+    QStyleOptionProgressBar option;
+    initStyleOption(&option);
+    // Only for the look the drawings were kept for; a changed one starts afresh when painted.
+    if (!(lookFor(option, look_.ratio, look_.format) == look_) || drawn_.empty()) {
+        return;
+    }
+    for (std::size_t i = 0; i < drawn_.size(); ++i) {
+        if (drawn_[i].isNull()) {
+            option.progress = option.minimum + static_cast<int>(i);
+            drawn_[i] = drawBar(option);
+        }
+    }
 }

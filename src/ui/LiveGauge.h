@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QProgressBar>
 #include <QStyle>
+#include <QStyleOptionProgressBar>
 #include <vector>
 
 // The RPM gauge of the live panel. QProgressBar::setValue paints at once (repaint), and with
@@ -10,8 +11,9 @@
 // engine; showValue paints with the rest of the frame in the event loop instead.
 //
 // The style draws a bar with rounded, antialiased outlines, costly for something that moves
-// with every frame: each value's drawing is kept once drawn, for the current size, palette,
-// state, pixel ratio and pixel format, and shown again as it was drawn.
+// with every frame: each value's drawing is kept, for the current size, palette, state, pixel
+// ratio and pixel format, and shown again as it was drawn. Once the gauge moves, the values
+// not drawn yet are drawn in one go after the frame, so a revving engine only shows drawings.
 class LiveGauge : public QProgressBar {
 public:
     explicit LiveGauge(QWidget* parent = nullptr) : QProgressBar(parent) {}
@@ -38,6 +40,11 @@ private:
         bool operator==(const Look&) const = default;
     };
 
+    Look lookFor(const QStyleOptionProgressBar& option, qreal ratio, QImage::Format format) const;
+    QImage drawBar(const QStyleOptionProgressBar& option) const;
+    void drawAhead();
+
     Look look_;
     std::vector<QImage> drawn_;  // by value - minimum; null: not drawn yet
+    int drawnAtLook_ = 0;
 };

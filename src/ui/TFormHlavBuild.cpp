@@ -24,6 +24,7 @@
 #include "ui/Artwork.h"
 #include "ui/CurveGraph.h"
 #include "ui/LiveGauge.h"
+#include "ui/LiveLabel.h"
 #include "ui/PortAssist.h"
 #include "ui/RadioGroup.h"
 #include "ui/SteadyColumnLayout.h"
@@ -469,7 +470,8 @@ QWidget* TFormHlav::buildLive() {
     layout->setSpacing(2);
 
     auto live = [panel, layout](const char* name, const QString& startText) {
-        QLabel* label = makeLabel(name, panel);
+        auto* label = new LiveLabel(panel);
+        label->setObjectName(name);
         label->setText(startText);
         label->setContentsMargins(4, 1, 4, 1);
         layout->addWidget(label);
@@ -562,7 +564,8 @@ QWidget* TFormHlav::buildTestLabels() {
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(2);
     for (int i = 0; i < 8; ++i) {
-        QLabel* label = makeLabel(QString("LabelTest%1").arg(i + 1), area);
+        auto* label = new LiveLabel(area);
+        label->setObjectName(QString("LabelTest%1").arg(i + 1));
         label->setText(QString("Test%1 = ").arg(i + 1));
         grid->addWidget(label, i / 4, i % 4);
         labelTest_[static_cast<std::size_t>(i)] = label;

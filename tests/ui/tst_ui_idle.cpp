@@ -85,6 +85,13 @@ void TestIdle::gaugeDrawsAsTheBar() {
     // And it follows the value.
     gauge.showValue(value == 50 ? 51 : 50);
     QVERIFY(rendered(gauge, ratio) != expected);
+    // Once moved, the other values are drawn ahead, as the bar draws them.
+    QCoreApplication::processEvents();
+    for (const int other : {(value + 13) % 101, (value + 77) % 101}) {
+        gauge.showValue(other);
+        bar.setValue(other);
+        QCOMPARE(rendered(gauge, ratio), rendered(bar, ratio));
+    }
 }
 
 void TestIdle::graphRepaintsWhatMoved_data() {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QHash>
+#include <QLabel>
+
+// A line of the live panel. Its text changes with nearly every telemetry frame, and each new
+// text makes the layout ask the label for its size again, which for a QLabel means laying the
+// text out. A live line's size follows its pattern, not its digits: texts that differ only
+// in their digits share one size, measured for the widest digits, so a new number costs a
+// lookup and the column keeps its width while the numbers run.
+class LiveLabel : public QLabel {
+public:
+    explicit LiveLabel(QWidget* parent = nullptr) : QLabel(parent) {}
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    struct Hints {
+        QSize size;
+        QSize minimum;
+    };
+    // What the sizes are measured with besides the text and the font.
+    struct Setting {
+        QMargins contents;
+        int margin = 0;
+        int indent = 0;
+        bool wordWrap = false;
+        int alignment = 0;
+        bool operator==(const Setting&) const = default;
+    };
+    const Hints& hints() const;
+
+    mutable QHash<QString, Hints> byPattern_;
+    mutable Setting measuredWith_;
+    mutable QChar widestDigit_;  // null: not known for the font
+};
