@@ -2,6 +2,8 @@
 
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QPaintEvent>
+#include <QPainter>
 #include <cmath>
 
 namespace {
@@ -17,6 +19,8 @@ QString withDigits(const QString& text, QChar digit) {
 }
 
 }  // namespace
+
+LiveLabel::LiveLabel(QWidget* parent) : QLabel(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 const LiveLabel::Hints& LiveLabel::hints() const {
     const Setting setting{contentsMargins(), margin(), indent(), wordWrap(), static_cast<int>(alignment())};
@@ -65,4 +69,29 @@ void LiveLabel::changeEvent(QEvent* event) {
         widestDigit_ = QChar();
     }
     QLabel::changeEvent(event);
+}
+
+QBrush LiveLabel::shownBehind() const {
+    // What the nearest widget that fills its background shows; the window fills its own.
+    for (const QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget()) {
+        if (w->autoFillBackground() || w->isWindow()) {
+            return w->palette().brush(w->backgroundRole());
+        }
+    }
+    return {};
+}
+
+void LiveLabel::paintEvent(QPaintEvent* event) {
+    // An opaque widget gets no background from Qt, not even its own filled one.
+    const QBrush background = autoFillBackground() ? palette().brush(backgroundRole()) : shownBehind();
+    if (background.style() != Qt::SolidPattern) {
+        // Not a plain colour: painted the ordinary way, from the next frame on.
+        if (testAttribute(Qt::WA_OpaquePaintEvent)) {
+            setAttribute(Qt::WA_OpaquePaintEvent, false);
+            update();
+        }
+    } else if (testAttribute(Qt::WA_OpaquePaintEvent)) {
+        QPainter(this).fillRect(event->rect(), background.color());
+    }
+    QLabel::paintEvent(event);
 }

@@ -8,15 +8,19 @@
 // text out. A live line's size follows its pattern, not its digits: texts that differ only
 // in their digits share one size, measured for the widest digits, so a new number costs a
 // lookup and the column keeps its width while the numbers run.
+//
+// It also paints its own background, as plain as the window's behind it, so that a new text
+// repaints the line alone and not the panel and window beneath it as well.
 class LiveLabel : public QLabel {
 public:
-    explicit LiveLabel(QWidget* parent = nullptr) : QLabel(parent) {}
+    explicit LiveLabel(QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     struct Hints {
@@ -33,6 +37,7 @@ private:
         bool operator==(const Setting&) const = default;
     };
     const Hints& hints() const;
+    QBrush shownBehind() const;
 
     mutable QHash<QString, Hints> byPattern_;
     mutable Setting measuredWith_;

@@ -1,19 +1,40 @@
 #include "ui/SteadyColumnLayout.h"
 
+SteadyColumnLayout::Measure SteadyColumnLayout::measure(QLayoutItem* item) {
+    return {item,
+            item->sizeHint(),
+            item->minimumSize(),
+            item->maximumSize(),
+            item->isEmpty(),
+            static_cast<int>(item->expandingDirections()),
+            item->hasHeightForWidth()};
+}
+
 QList<SteadyColumnLayout::Measure> SteadyColumnLayout::measured() const {
     QList<Measure> measures;
     measures.reserve(count());
     for (int i = 0; i < count(); ++i) {
-        QLayoutItem* item = itemAt(i);
-        measures.append({item, item->sizeHint(), item->minimumSize(), item->maximumSize(), item->isEmpty(),
-                         static_cast<int>(item->expandingDirections()), item->hasHeightForWidth()});
+        measures.append(measure(itemAt(i)));
     }
     return measures;
 }
 
+bool SteadyColumnLayout::asLaidOut() const {
+    // Compared item by item, without a list of its own: asked on every new live text.
+    if (!valid_ || count() != laidOut_.size() || spacing() != spacing_ || contentsMargins() != margins_) {
+        return false;
+    }
+    for (int i = 0; i < count(); ++i) {
+        if (!(measure(itemAt(i)) == laidOut_[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void SteadyColumnLayout::invalidate() {
     // Laid out as before when nothing the layout is computed from has changed.
-    if (valid_ && spacing() == spacing_ && contentsMargins() == margins_ && measured() == laidOut_) {
+    if (asLaidOut()) {
         return;
     }
     valid_ = false;

@@ -25,7 +25,9 @@ private:
         bool heightForWidth = false;
         bool operator==(const Measure&) const = default;
     };
+    static Measure measure(QLayoutItem* item);
     QList<Measure> measured() const;
+    bool asLaidOut() const;
 
     bool valid_ = false;
     QList<Measure> laidOut_;

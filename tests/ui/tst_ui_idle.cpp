@@ -1,7 +1,8 @@
 // What the window paints for a polling tool at rest draws exactly what it drew before: the
 // RPM gauge's kept drawings against the bar's own, the graph's highlight and live dot, drawn
 // over its picture, against a graph drawn afresh, and the live column, laid out again only
-// when a line's size changes, against an ordinary column.
+// when a line's size changes, its lines painting their own background, against an ordinary
+// column of ordinary labels.
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include "model/ParameterSet.h"
 #include "ui/CurveGraph.h"
 #include "ui/LiveGauge.h"
+#include "ui/LiveLabel.h"
 #include "ui/SteadyColumnLayout.h"
 
 namespace {
@@ -136,15 +138,23 @@ void TestIdle::graphRepaintsWhatMoved() {
 
 void TestIdle::liveColumnLaysOutAsAColumn_data() {
     QTest::addColumn<QString>("text");  // for the second line; empty: the line is hidden
-    QTest::newRow("same width") << "RPM = 4310";
-    QTest::newRow("wider") << "RPM = 14310 and a little more";
-    QTest::newRow("wider than the column") << "RPM = 14310 and a good deal more than the column holds";
-    QTest::newRow("shorter") << "RPM";
-    QTest::newRow("hidden") << QString();
+    QTest::addColumn<bool>("filled");   // the lines show a colour of their own
+    for (const bool filled : {true, false}) {
+        const char* how = filled ? "coloured" : "plain";
+        QTest::addRow("same width, %s", how) << "RPM = 4310" << filled;
+        QTest::addRow("other digits, %s", how) << "RPM = 9899" << filled;
+        QTest::addRow("wider, %s", how) << "RPM = 14310 and a little more" << filled;
+        QTest::addRow("wider than the column, %s", how)
+            << "RPM = 14310 and a good deal more than the column holds" << filled;
+        QTest::addRow("shorter, %s", how) << "RPM" << filled;
+        QTest::addRow("hidden, %s", how) << QString() << filled;
+    }
 }
 
 void TestIdle::liveColumnLaysOutAsAColumn() {
     QFETCH(QString, text);
+    QFETCH(bool, filled);
+    // Ordinary labels in an ordinary column against the live panel's lines in its column.
     QWidget plain;
     QWidget steady;
     new QVBoxLayout(&plain);
@@ -152,8 +162,9 @@ void TestIdle::liveColumnLaysOutAsAColumn() {
     QList<QLabel*> changed;
     for (QWidget* column : {&plain, &steady}) {
         for (const char* start : {"U = 13.8 [V]", "RPM = 4230", "Kill switch - NO"}) {
-            auto* label = new QLabel(start, column);
-            label->setAutoFillBackground(true);  // shows the label's extent
+            QLabel* label = column == &plain ? new QLabel(column) : new LiveLabel(column);
+            label->setText(start);
+            label->setAutoFillBackground(filled);  // shows the label's extent
             label->setBackgroundRole(QPalette::Highlight);
             column->layout()->addWidget(label);
         }
