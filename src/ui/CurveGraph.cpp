@@ -30,7 +30,10 @@ constexpr double kGrabRadius = 8;
 
 }  // namespace
 
-CurveGraph::CurveGraph(QWidget* parent) : QWidget(parent) {
+CurveGraph::CurveGraph(QWidget* parent)
+    : QWidget(parent),
+      highlightDot_(kHighlightRadius, kHighlightColour, Qt::black, 1),
+      liveDot_(kLiveRadius, kLiveColour, Qt::white, 1.5) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -87,7 +90,7 @@ QRect CurveGraph::highlightRect(const CurveGeometry& g) const {
         return {};
     }
     const QPointF centre = g.points[static_cast<std::size_t>(g.highlighted)];
-    const double r = kHighlightRadius + 2;
+    const double r = highlightDot_.reach();
     return QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r).toAlignedRect().intersected(highlightClip(g));
 }
 
@@ -117,7 +120,7 @@ QRect CurveGraph::liveDotRect(const std::optional<QPointF>& centre) const {
     if (!centre) {
         return {};
     }
-    const double r = kLiveRadius + 2;
+    const double r = liveDot_.reach();
     return QRectF(centre->x() - r, centre->y() - r, 2 * r, 2 * r).toAlignedRect();
 }
 
@@ -288,22 +291,14 @@ void CurveGraph::paintEvent(QPaintEvent* event) {
     if (g.highlighted >= 0 && event->region().intersects(highlightRect(g))) {
         // Clipped as the points of the picture are.
         p.save();
-        p.setRenderHint(QPainter::Antialiasing);
         p.setClipRect(
             g.plot.adjusted(-kHighlightRadius - 1, -kHighlightRadius - 1, kHighlightRadius + 1, kHighlightRadius + 1));
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(kHighlightColour);
-        p.drawEllipse(g.points[static_cast<std::size_t>(g.highlighted)], kHighlightRadius, kHighlightRadius);
+        highlightDot_.draw(p, g.points[static_cast<std::size_t>(g.highlighted)]);
         p.restore();
     }
-    if (g.live) {
-        p.setRenderHint(QPainter::Antialiasing);
-        // The dot's outline is costly to draw even where it is clipped away: only where it shows.
-        if (event->region().intersects(liveDotRect(g.live))) {
-            p.setPen(QPen(Qt::white, 1.5));
-            p.setBrush(kLiveColour);
-            p.drawEllipse(*g.live, kLiveRadius, kLiveRadius);
-        }
+    // Only where it shows: even a copied dot costs its blending where it is clipped away.
+    if (g.live && event->region().intersects(liveDotRect(g.live))) {
+        liveDot_.draw(p, *g.live);
     }
     // The frame, drawn antialiased or not, touches only the two outermost pixels.
     if (!rect().adjusted(2, 2, -2, -2).contains(area)) {

@@ -6,6 +6,7 @@
 
 #include "i18n/Language.h"
 #include "ui/CurveGeometry.h"
+#include "ui/DotSprite.h"
 
 // The advance curve as a graph: advance against RPM for the used points, the base
 // advance, the limiters and the shift light, the highlighted live row and the engine's
@@ -65,6 +66,8 @@ private:
     CurveLive live_;
     LanguageId language_ = LanguageId::English;
     QPixmap picture_;
+    DotSprite highlightDot_;
+    DotSprite liveDot_;
     bool pictureValid_ = false;
     int pictureRedraws_ = 0;
     int dragIndex_ = -1;

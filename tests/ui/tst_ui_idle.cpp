@@ -6,12 +6,14 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTest>
 
 #include "model/ParameterSet.h"
 #include "ui/CurveGraph.h"
+#include "ui/DotSprite.h"
 #include "ui/LiveGauge.h"
 #include "ui/LiveLabel.h"
 #include "ui/SteadyColumnLayout.h"
@@ -53,6 +55,8 @@ class TestIdle : public QObject {
 private slots:
     void gaugeDrawsAsTheBar_data();
     void gaugeDrawsAsTheBar();
+    void dotDrawsAsACircle_data();
+    void dotDrawsAsACircle();
     void graphRepaintsWhatMoved_data();
     void graphRepaintsWhatMoved();
     void liveColumnLaysOutAsAColumn_data();
@@ -94,6 +98,62 @@ void TestIdle::gaugeDrawsAsTheBar() {
         bar.setValue(other);
         QCOMPARE(rendered(gauge, ratio), rendered(bar, ratio));
     }
+}
+
+void TestIdle::dotDrawsAsACircle_data() {
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<qreal>("scale");  // of the painter; not 1: drawn as on a printer
+    QTest::addColumn<QPointF>("centre");
+    QTest::addColumn<QPointF>("drawnAt");  // where the circle is expected, in logical pixels
+    QTest::newRow("on a pixel corner") << 1.0 << 1.0 << QPointF(20, 17) << QPointF(20, 17);
+    QTest::newRow("between, to the nearest corner") << 1.0 << 1.0 << QPointF(20.3, 16.6) << QPointF(20, 17);
+    QTest::newRow("ratio 2, on a device corner") << 2.0 << 1.0 << QPointF(20.5, 17) << QPointF(20.5, 17);
+    QTest::newRow("ratio 2, between") << 2.0 << 1.0 << QPointF(20.4, 17.2) << QPointF(20.5, 17);
+    QTest::newRow("ratio 1.5") << 1.5 << 1.0 << QPointF(20.1, 17.1) << QPointF(20, 17.3333333);
+    QTest::newRow("scaled painter, exactly there") << 1.0 << 3.0 << QPointF(10.3, 8.6) << QPointF(10.3, 8.6);
+}
+
+void TestIdle::dotDrawsAsACircle() {
+    QFETCH(qreal, ratio);
+    QFETCH(qreal, scale);
+    QFETCH(QPointF, centre);
+    QFETCH(QPointF, drawnAt);
+    auto canvas = [ratio] {
+        QImage image(QSize(60, 50) * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(QColor(240, 240, 240));
+        return image;
+    };
+    DotSprite dot(5, QColor(200, 0, 160), Qt::white, 1.5);
+    auto drawnByDot = [&] {
+        QImage image = canvas();
+        QPainter p(&image);
+        p.scale(scale, scale);
+        dot.draw(p, centre);
+        return image;
+    };
+    const QImage sprite = drawnByDot();
+    QCOMPARE(drawnByDot(), sprite);  // the second from what was kept
+    QImage circle = canvas();
+    {
+        QPainter p(&circle);
+        p.scale(scale, scale);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::white, 1.5));
+        p.setBrush(QColor(200, 0, 160));
+        p.drawEllipse(drawnAt, 5, 5);
+    }
+    // A copied drawing blends its edge in one step rather than two: a shade apart at most.
+    int worst = 0;
+    for (int y = 0; y < circle.height(); ++y) {
+        for (int x = 0; x < circle.width(); ++x) {
+            const QColor a = sprite.pixelColor(x, y);
+            const QColor b = circle.pixelColor(x, y);
+            worst = std::max(
+                {worst, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
+        }
+    }
+    QVERIFY2(worst <= 3, qPrintable(QString("differs by %1").arg(worst)));
 }
 
 void TestIdle::graphRepaintsWhatMoved_data() {
