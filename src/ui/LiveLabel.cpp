@@ -20,7 +20,11 @@ QString withDigits(const QString& text, QChar digit) {
 
 }  // namespace
 
-LiveLabel::LiveLabel(QWidget* parent) : QLabel(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+LiveLabel::LiveLabel(QWidget* parent) : QLabel(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Live values are never markup; nor does a new one need looking at for it.
+    setTextFormat(Qt::PlainText);
+}
 
 const LiveLabel::Hints& LiveLabel::hints() const {
     const Setting setting{contentsMargins(), margin(), indent(), wordWrap(), static_cast<int>(alignment())};
@@ -83,15 +87,50 @@ QBrush LiveLabel::shownBehind() const {
 
 void LiveLabel::paintEvent(QPaintEvent* event) {
     // An opaque widget gets no background from Qt, not even its own filled one.
-    const QBrush background = autoFillBackground() ? palette().brush(backgroundRole()) : shownBehind();
+    const QBrush background = autoFillBackground() || isWindow() ? palette().brush(backgroundRole()) : shownBehind();
     if (background.style() != Qt::SolidPattern) {
         // Not a plain colour: painted the ordinary way, from the next frame on.
         if (testAttribute(Qt::WA_OpaquePaintEvent)) {
             setAttribute(Qt::WA_OpaquePaintEvent, false);
             update();
         }
-    } else if (testAttribute(Qt::WA_OpaquePaintEvent)) {
-        QPainter(this).fillRect(event->rect(), background.color());
     }
-    QLabel::paintEvent(event);
+    if (!testAttribute(Qt::WA_OpaquePaintEvent)) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.fillRect(event->rect(), background.color());
+    if (!drawText(painter)) {
+        painter.end();
+        QLabel::paintEvent(event);
+    }
+}
+
+bool LiveLabel::drawText(QPainter& painter) {
+    // What QLabel draws for a plain, enabled, left-aligned line without a frame, margin,
+    // indent or shortcut; anything else it draws itself.
+    const QString& shown = text();
+    if (!pixmap().isNull() || movie() != nullptr || !isEnabled() || wordWrap() || margin() != 0 || indent() > 0 ||
+        frameWidth() != 0 || alignment() != (Qt::AlignLeft | Qt::AlignVCenter) || textFormat() != Qt::PlainText ||
+        layoutDirection() != Qt::LeftToRight || shown.contains(u'&')) {
+        return false;
+    }
+    if (shown.isEmpty()) {
+        return true;
+    }
+    glyphs_.setFont(font(), this);
+    const std::optional<PatternGlyphs::Line> line = glyphs_.line(shown);
+    if (!line) {
+        return false;
+    }
+    const QRect area = contentsRect();
+    const QPalette::ColorGroup group = isActiveWindow() ? QPalette::Active : QPalette::Inactive;
+    painter.setPen(QPen(palette().brush(group, foregroundRole()), 1));
+    if (line->width > area.width() || line->height > area.height()) {
+        painter.setClipRect(area, Qt::IntersectClip);
+    }
+    // Centred upright as a laid out text is: by the line's unrounded height.
+    painter.drawGlyphRun(QPointF(area.x(), area.y() + (area.height() - line->height) / 2), line->glyphs);
+    return true;
 }

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QLabel>
 
+#include "ui/PatternGlyphs.h"
+
 // A line of the live panel. Its text changes with nearly every telemetry frame, and each new
 // text makes the layout ask the label for its size again, which for a QLabel means laying the
 // text out. A live line's size follows its pattern, not its digits: texts that differ only
@@ -10,7 +12,9 @@
 // lookup and the column keeps its width while the numbers run.
 //
 // It also paints its own background, as plain as the window's behind it, so that a new text
-// repaints the line alone and not the panel and window beneath it as well.
+// repaints the line alone and not the panel and window beneath it as well, and draws its
+// plain text from glyphs kept for the text's pattern (see PatternGlyphs), as QLabel would
+// have drawn it.
 class LiveLabel : public QLabel {
 public:
     explicit LiveLabel(QWidget* parent = nullptr);
@@ -38,8 +42,10 @@ private:
     };
     const Hints& hints() const;
     QBrush shownBehind() const;
+    bool drawText(QPainter& painter);
 
     mutable QHash<QString, Hints> byPattern_;
     mutable Setting measuredWith_;
     mutable QChar widestDigit_;  // null: not known for the font
+    PatternGlyphs glyphs_;
 };

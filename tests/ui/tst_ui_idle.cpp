@@ -59,6 +59,8 @@ private slots:
     void dotDrawsAsACircle();
     void graphRepaintsWhatMoved_data();
     void graphRepaintsWhatMoved();
+    void liveTextDrawsAsALabel_data();
+    void liveTextDrawsAsALabel();
     void liveColumnLaysOutAsAColumn_data();
     void liveColumnLaysOutAsAColumn();
 };
@@ -194,6 +196,36 @@ void TestIdle::graphRepaintsWhatMoved() {
     // Inside the widget's frame, which is not repainted for a moving point.
     const QRect inside = QRect(QPoint(0, 0), after.size()).adjusted(2, 2, -2, -2);
     QCOMPARE(after.copy(inside), onScreen(fresh).copy(inside));
+}
+
+void TestIdle::liveTextDrawsAsALabel_data() {
+    QTest::addColumn<QStringList>("texts");  // shown one after the other
+    QTest::addColumn<qreal>("ratio");
+    for (const qreal ratio : {1.0, 2.0}) {
+        QTest::addRow("numbers at %g", ratio) << QStringList{"RPM = 4230 ", "RPM = 11985 ", "RPM = 7 "} << ratio;
+        QTest::addRow("decimals at %g", ratio) << QStringList{"U = 13.8 [V]", "U =  9.4 [V]"} << ratio;
+        QTest::addRow("accents and degrees at %g", ratio)
+            << QStringList{"Předstih = 12 [°] /max 31 [°]", "Avance = -3 [°]"} << ratio;
+        QTest::addRow("other scripts' digits at %g", ratio) << QStringList{"RPM = ٤٢٣٠", "RPM = 4230"} << ratio;
+        QTest::addRow("no digits, a shortcut sign, nothing at %g", ratio)
+            << QStringList{"Kill switch - NE", "Clutch & master", QString()} << ratio;
+    }
+}
+
+void TestIdle::liveTextDrawsAsALabel() {
+    QFETCH(QStringList, texts);
+    QFETCH(qreal, ratio);
+    QLabel plain;
+    LiveLabel live;
+    for (QLabel* label : {&plain, static_cast<QLabel*>(&live)}) {
+        label->setContentsMargins(4, 1, 4, 1);
+        label->resize(260, 22);
+    }
+    for (const QString& text : texts) {
+        plain.setText(text);
+        live.setText(text);
+        QCOMPARE(rendered(live, ratio), rendered(plain, ratio));
+    }
 }
 
 void TestIdle::liveColumnLaysOutAsAColumn_data() {
