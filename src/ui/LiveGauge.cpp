@@ -26,7 +26,7 @@ void LiveGauge::paintEvent(QPaintEvent* event) {
     const int values = option.maximum - option.minimum + 1;
     if (option.textVisible || option.minimum >= option.maximum || values > 1000 || option.progress < option.minimum ||
         option.progress > option.maximum || background.style() != Qt::SolidPattern) {
-        QProgressBar::paintEvent(event);
+        drawnByTheBar(event);
         return;
     }
     QPainter painter(this);
@@ -42,7 +42,7 @@ void LiveGauge::paintEvent(QPaintEvent* event) {
     }
     if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) {
         painter.end();
-        QProgressBar::paintEvent(event);
+        drawnByTheBar(event);
         return;
     }
     const Look look = lookFor(option, target->devicePixelRatio(), format);
@@ -60,7 +60,21 @@ void LiveGauge::paintEvent(QPaintEvent* event) {
             QTimer::singleShot(0, this, &LiveGauge::drawAhead);
         }
     }
+    // A kept drawing covers the whole gauge: nothing beneath it needs painting for it.
+    if (!testAttribute(Qt::WA_OpaquePaintEvent)) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
     painter.drawImage(0, 0, drawn);
+}
+
+void LiveGauge::drawnByTheBar(QPaintEvent* event) {
+    // The bar leaves its corners to the background: from the next frame on it is painted
+    // beneath the gauge again.
+    if (testAttribute(Qt::WA_OpaquePaintEvent)) {
+        setAttribute(Qt::WA_OpaquePaintEvent, false);
+        update();
+    }
+    QProgressBar::paintEvent(event);
 }
 
 LiveGauge::Look LiveGauge::lookFor(const QStyleOptionProgressBar& option, qreal ratio, QImage::Format format) const {

@@ -42,6 +42,7 @@ private:
 
     Look lookFor(const QStyleOptionProgressBar& option, qreal ratio, QImage::Format format) const;
     QImage drawBar(const QStyleOptionProgressBar& option) const;
+    void drawnByTheBar(QPaintEvent* event);
     void drawAhead();
 
     Look look_;

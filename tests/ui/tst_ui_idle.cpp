@@ -4,6 +4,7 @@
 // when a line's size changes, its lines painting their own background, against an ordinary
 // column of ordinary labels.
 #include <QApplication>
+#include <QFrame>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -55,6 +56,7 @@ class TestIdle : public QObject {
 private slots:
     void gaugeDrawsAsTheBar_data();
     void gaugeDrawsAsTheBar();
+    void gaugeShowsAsTheBarInAPanel();
     void dotDrawsAsACircle_data();
     void dotDrawsAsACircle();
     void graphRepaintsWhatMoved_data();
@@ -99,6 +101,32 @@ void TestIdle::gaugeDrawsAsTheBar() {
         gauge.showValue(other);
         bar.setValue(other);
         QCOMPARE(rendered(gauge, ratio), rendered(bar, ratio));
+    }
+}
+
+void TestIdle::gaugeShowsAsTheBarInAPanel() {
+    // On screen, in a framed panel as in the window, where nothing is painted beneath the
+    // gauge once it shows a kept drawing: the bar's corners show the panel's background.
+    QFrame gaugePanel;
+    QFrame barPanel;
+    auto* gauge = new LiveGauge(&gaugePanel);
+    auto* bar = new QProgressBar(&barPanel);
+    for (QFrame* panel : {&gaugePanel, &barPanel}) {
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Raised);
+        panel->setGeometry(0, 0, 280, 40);
+        QProgressBar* b = panel == &gaugePanel ? gauge : bar;
+        b->setRange(0, 100);
+        b->setTextVisible(false);
+        b->setGeometry(10, 12, 250, 14);
+        panel->show();
+        QVERIFY(QTest::qWaitForWindowExposed(panel));
+    }
+    for (const int value : {20, 64, 3, 100, 0, 41}) {
+        gauge->showValue(value);
+        bar->setValue(value);
+        QTest::qWait(20);
+        QCOMPARE(onScreen(gaugePanel), onScreen(barPanel));
     }
 }
 
