@@ -13,13 +13,36 @@ void LiveGauge::showValue(int value) {
     // ordinary update, painted with the rest of the frame like every other control.
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
+    // Whether a new value needs that repaint, the bar works out from its style's geometry and
+    // its text laid out in full, unless it shows a percentage: then any step shows. Nothing is
+    // painted meanwhile, so the text is "shown" while the value is set.
+    const bool textShown = isTextVisible();
+    setTextVisible(true);
     setValue(value);
+    setTextVisible(textShown);
     setUpdatesEnabled(updates);
 }
 
-void LiveGauge::paintEvent(QPaintEvent* event) {
+QStyleOptionProgressBar LiveGauge::barOption() const {
+    // As the bar fills it in, but for its text, which is not drawn for the gauge and is costly
+    // to make on every frame.
     QStyleOptionProgressBar option;
-    initStyleOption(&option);
+    option.initFrom(this);
+    if (orientation() == Qt::Horizontal) {
+        option.state |= QStyle::State_Horizontal;
+    }
+    option.minimum = minimum();
+    option.maximum = maximum();
+    option.progress = QProgressBar::value();
+    option.textAlignment = alignment();
+    option.textVisible = isTextVisible();
+    option.invertedAppearance = invertedAppearance();
+    option.bottomToTop = textDirection() == QProgressBar::BottomToTop;
+    return option;
+}
+
+void LiveGauge::paintEvent(QPaintEvent* event) {
+    QStyleOptionProgressBar option = barOption();
     const QBrush background = palette().brush(backgroundRole());
     // Only a plain bar on a plain background is kept: a text, a busy bar or a patterned
     // background are drawn by the bar itself every time.
@@ -105,8 +128,7 @@ QImage LiveGauge::drawBar(const QStyleOptionProgressBar& option) const {
 }
 
 void LiveGauge::drawAhead() {
-    QStyleOptionProgressBar option;
-    initStyleOption(&option);
+    QStyleOptionProgressBar option = barOption();
     // Only for the look the drawings were kept for; a changed one starts afresh when painted.
     if (!(lookFor(option, look_.ratio, look_.format) == look_) || drawn_.empty()) {
         return;

@@ -40,6 +40,7 @@ private:
         bool operator==(const Look&) const = default;
     };
 
+    QStyleOptionProgressBar barOption() const;
     Look lookFor(const QStyleOptionProgressBar& option, qreal ratio, QImage::Format format) const;
     QImage drawBar(const QStyleOptionProgressBar& option) const;
     void drawnByTheBar(QPaintEvent* event);
