@@ -1,7 +1,9 @@
 #include "ui/LiveLabel.h"
 
+#include <QBackingStore>
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <cmath>
@@ -68,6 +70,7 @@ QSize LiveLabel::sizeHint() const { return hints().size; }
 QSize LiveLabel::minimumSizeHint() const { return hints().minimum; }
 
 void LiveLabel::changeEvent(QEvent* event) {
+    drawn_ = Drawn();
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
         byPattern_.clear();
         widestDigit_ = QChar();
@@ -95,42 +98,102 @@ void LiveLabel::paintEvent(QPaintEvent* event) {
             update();
         }
     }
+    const Drawn before = drawn_;
+    drawn_ = Drawn();
     if (!testAttribute(Qt::WA_OpaquePaintEvent)) {
         QLabel::paintEvent(event);
         return;
     }
     QPainter painter(this);
-    painter.fillRect(event->rect(), background.color());
-    if (!drawText(painter)) {
-        painter.end();
-        QLabel::paintEvent(event);
-    }
-}
-
-bool LiveLabel::drawText(QPainter& painter) {
-    // What QLabel draws for a plain, enabled, left-aligned line without a frame, margin,
-    // indent or shortcut; anything else it draws itself.
-    const QString& shown = text();
-    if (!pixmap().isNull() || movie() != nullptr || !isEnabled() || wordWrap() || margin() != 0 || indent() > 0 ||
-        frameWidth() != 0 || alignment() != (Qt::AlignLeft | Qt::AlignVCenter) || textFormat() != Qt::PlainText ||
-        layoutDirection() != Qt::LeftToRight || shown.contains(u'&')) {
-        return false;
-    }
-    if (shown.isEmpty()) {
-        return true;
-    }
-    glyphs_.setFont(font(), this);
-    const std::optional<PatternGlyphs::Line> line = glyphs_.line(shown);
+    const std::optional<PatternGlyphs::Line> line = plainLine();
     if (!line) {
-        return false;
+        painter.fillRect(event->rect(), background.color());
+        if (!text().isEmpty()) {
+            painter.end();
+            QLabel::paintEvent(event);
+        }
+        return;
     }
-    const QRect area = contentsRect();
     const QPalette::ColorGroup group = isActiveWindow() ? QPalette::Active : QPalette::Inactive;
+    Drawn now;
+    now.target = painter.paintEngine() != nullptr ? painter.paintEngine()->paintDevice() : nullptr;
+    QBackingStore* store = window()->backingStore();
+    now.onScreen = store != nullptr && now.target == store->paintDevice() && now.target != nullptr;
+    if (now.onScreen) {
+        now.targetSize = QSize(now.target->width(), now.target->height());
+        now.ratio = now.target->devicePixelRatio();
+    }
+    now.inWindow = mapTo(window(), QPoint(0, 0));
+    now.size = size();
+    now.background = background.color().rgba();
+    now.foreground = palette().color(group, foregroundRole()).rgba();
+    now.font = font();
+    now.text = text();
+    const QRect area = contentsRect();
+    QRect changed = area;
+    // On the screen, where the last drawing is still in the window's backing store, a new
+    // number of the same pattern repaints only the digits that changed.
+    if (now.onScreen && before.onScreen && before.sameAs(now) && before.text.size() == now.text.size() &&
+        withDigits(before.text, u'0') == withDigits(now.text, u'0')) {
+        const QList<QPointF> positions = line->glyphs.positions();
+        QRectF cells;
+        for (int i = 0; i < now.text.size(); ++i) {
+            if (now.text[i] != before.text[i]) {
+                const double left = positions[i].x();
+                const double right = i + 1 < positions.size() ? positions[i + 1].x() : line->width;
+                cells |= QRectF(left - 2, 0, right - left + 4, 1);
+            }
+        }
+        if (!cells.isNull()) {
+            changed = QRect(area.x() + static_cast<int>(std::floor(cells.left())), area.y(),
+                            static_cast<int>(std::ceil(cells.width())) + 1, area.height())
+                          .intersected(area);
+        }
+    }
+    if (changed == area) {
+        painter.fillRect(event->rect(), background.color());
+    } else {
+        painter.setClipRect(changed);
+        painter.fillRect(changed, background.color());
+    }
     painter.setPen(QPen(palette().brush(group, foregroundRole()), 1));
     if (line->width > area.width() || line->height > area.height()) {
         painter.setClipRect(area, Qt::IntersectClip);
     }
     // Centred upright as a laid out text is: by the line's unrounded height.
     painter.drawGlyphRun(QPointF(area.x(), area.y() + (area.height() - line->height) / 2), line->glyphs);
-    return true;
+    drawn_ = now;
+}
+
+std::optional<PatternGlyphs::Line> LiveLabel::plainLine() {
+    // What QLabel draws for a plain, enabled, left-aligned line without a frame, margin,
+    // indent or shortcut; anything else it draws itself.
+    const QString& shown = text();
+    if (shown.isEmpty() || !pixmap().isNull() || movie() != nullptr || !isEnabled() || wordWrap() || margin() != 0 ||
+        indent() > 0 || frameWidth() != 0 || alignment() != (Qt::AlignLeft | Qt::AlignVCenter) ||
+        textFormat() != Qt::PlainText || layoutDirection() != Qt::LeftToRight || shown.contains(u'&')) {
+        return std::nullopt;
+    }
+    glyphs_.setFont(font(), this);
+    return glyphs_.line(shown);
+}
+
+void LiveLabel::resizeEvent(QResizeEvent* event) {
+    drawn_ = Drawn();
+    QLabel::resizeEvent(event);
+}
+
+void LiveLabel::moveEvent(QMoveEvent* event) {
+    drawn_ = Drawn();
+    QLabel::moveEvent(event);
+}
+
+void LiveLabel::showEvent(QShowEvent* event) {
+    drawn_ = Drawn();
+    QLabel::showEvent(event);
+}
+
+void LiveLabel::hideEvent(QHideEvent* event) {
+    drawn_ = Drawn();
+    QLabel::hideEvent(event);
 }

@@ -14,7 +14,9 @@
 // It also paints its own background, as plain as the window's behind it, so that a new text
 // repaints the line alone and not the panel and window beneath it as well, and draws its
 // plain text from glyphs kept for the text's pattern (see PatternGlyphs), as QLabel would
-// have drawn it.
+// have drawn it. On the screen a new number repaints only the digits that changed: the rest
+// of the last drawing is still in the window's backing store, unless the label, its window,
+// its colours or its font changed since, which it then draws whole again.
 class LiveLabel : public QLabel {
 public:
     explicit LiveLabel(QWidget* parent = nullptr);
@@ -25,6 +27,10 @@ public:
 protected:
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     struct Hints {
@@ -40,12 +46,30 @@ private:
         int alignment = 0;
         bool operator==(const Setting&) const = default;
     };
+    // The last drawing by the label's own text path, and where it went.
+    struct Drawn {
+        const QPaintDevice* target = nullptr;
+        bool onScreen = false;  // into the window's backing store
+        QSize targetSize;
+        qreal ratio = 0;
+        QPoint inWindow;
+        QSize size;
+        QRgb background = 0;
+        QRgb foreground = 0;
+        QFont font;
+        QString text;
+        bool sameAs(const Drawn& o) const {
+            return target == o.target && targetSize == o.targetSize && ratio == o.ratio && inWindow == o.inWindow &&
+                   size == o.size && background == o.background && foreground == o.foreground && font == o.font;
+        }
+    };
     const Hints& hints() const;
     QBrush shownBehind() const;
-    bool drawText(QPainter& painter);
+    std::optional<PatternGlyphs::Line> plainLine();
 
     mutable QHash<QString, Hints> byPattern_;
     mutable Setting measuredWith_;
     mutable QChar widestDigit_;  // null: not known for the font
     PatternGlyphs glyphs_;
+    Drawn drawn_;
 };

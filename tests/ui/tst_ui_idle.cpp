@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTest>
+#include <functional>
 
 #include "model/ParameterSet.h"
 #include "ui/CurveGraph.h"
@@ -63,6 +64,7 @@ private slots:
     void graphRepaintsWhatMoved();
     void liveTextDrawsAsALabel_data();
     void liveTextDrawsAsALabel();
+    void liveTextShowsAsALabelOnScreen();
     void liveColumnLaysOutAsAColumn_data();
     void liveColumnLaysOutAsAColumn();
 };
@@ -254,6 +256,47 @@ void TestIdle::liveTextDrawsAsALabel() {
         live.setText(text);
         QCOMPARE(rendered(live, ratio), rendered(plain, ratio));
     }
+}
+
+void TestIdle::liveTextShowsAsALabelOnScreen() {
+    // On screen a new number repaints only its changed digits: what shows is still the whole
+    // text, through new digits, new patterns, a new colour and a new size.
+    QWidget plainWindow;
+    QWidget liveWindow;
+    auto* plain = new QLabel(&plainWindow);
+    auto* live = new LiveLabel(&liveWindow);
+    for (QLabel* label : {plain, static_cast<QLabel*>(live)}) {
+        label->setContentsMargins(4, 1, 4, 1);
+        label->setGeometry(5, 5, 260, 22);
+        label->window()->resize(280, 40);
+        label->window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(label->window()));
+    }
+    const auto step = [&](const std::function<void(QLabel*)>& change) {
+        change(plain);
+        change(live);
+        QTest::qWait(20);
+        return onScreen(liveWindow) == onScreen(plainWindow);
+    };
+    const auto show = [](const char* text) { return [text](QLabel* l) { l->setText(text); }; };
+    QVERIFY(step(show("RPM = 4230 ")));
+    QVERIFY(step(show("RPM = 4239 ")));
+    QVERIFY(step(show("RPM = 1888 ")));
+    QVERIFY(step(show("RPM = 11985 ")));
+    QVERIFY(step(show("Advance = 25 [°] /max 40 [°]")));
+    QVERIFY(step(show("Advance = 26 [°] /max 40 [°]")));
+    QVERIFY(step([](QLabel* l) {
+        QPalette yellow = l->palette();
+        yellow.setColor(QPalette::Window, Qt::yellow);
+        l->setPalette(yellow);
+        l->setAutoFillBackground(true);
+    }));
+    QVERIFY(step(show("Advance = 31 [°] /max 40 [°]")));
+    QVERIFY(step([](QLabel* l) { l->setGeometry(9, 8, 240, 24); }));
+    QVERIFY(step(show("Advance = 30 [°] /max 40 [°]")));
+    QVERIFY(step([](QLabel* l) { l->update(); }));
+    QVERIFY(step(show("U = 13.8 [V]")));
+    QVERIFY(step(show("U = 12.9 [V]")));
 }
 
 void TestIdle::liveColumnLaysOutAsAColumn_data() {
