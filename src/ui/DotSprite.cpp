@@ -38,10 +38,8 @@ void DotSprite::draw(QPainter& painter, const QPointF& centre) {
         drawCircle(dot, QPointF(half_ / ratio, half_ / ratio));
     }
     const QPointF at = transform.map(centre);
-    const QPoint corner(static_cast<int>(std::lround(at.x() - half_)), static_cast<int>(std::lround(at.y() - half_)));
-    // Without the painter's own transform only the pixel ratio's scaling is left.
-    painter.save();
-    painter.resetTransform();
-    painter.drawImage(QPointF(corner) / ratio, drawn_);
-    painter.restore();
+    const QPointF corner(std::round(at.x() - half_), std::round(at.y() - half_));
+    // Back into the painter's own coordinates, where the kept drawing, at the pixel ratio,
+    // covers whole device pixels from that corner on.
+    painter.drawImage(transform.inverted().map(corner), drawn_);
 }

@@ -60,6 +60,7 @@ private slots:
     void gaugeShowsAsTheBarInAPanel();
     void dotDrawsAsACircle_data();
     void dotDrawsAsACircle();
+    void dotsShowInAWindow();
     void graphRepaintsWhatMoved_data();
     void graphRepaintsWhatMoved();
     void liveTextDrawsAsALabel_data();
@@ -186,6 +187,29 @@ void TestIdle::dotDrawsAsACircle() {
         }
     }
     QVERIFY2(worst <= 3, qPrintable(QString("differs by %1").arg(worst)));
+}
+
+void TestIdle::dotsShowInAWindow() {
+    // The graph away from its window's corner, as in the main window: the highlight and the
+    // live point show where they are, whatever lies between the graph and the window.
+    QWidget window;
+    window.resize(420, 330);
+    auto* graph = new CurveGraph(&window);
+    ParameterSet set;
+    set.setDefaults();
+    set.setCurvePointCount(6);
+    graph->showSet(set);
+    graph->setGeometry(47, 31, 300, 240);
+    graph->showHighlight(2);
+    graph->showLive(4500, 26);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const CurveGeometry g = graph->curveGeometry();
+    QVERIFY(g.live.has_value());
+    const QImage shown = onScreen(window);
+    const auto at = [&](const QPointF& p) { return shown.pixelColor(graph->mapTo(&window, p.toPoint())); };
+    QCOMPARE(at(*g.live), QColor(200, 0, 160));
+    QCOMPARE(at(g.points[2]), QColor(0, 255, 0));
 }
 
 void TestIdle::graphRepaintsWhatMoved_data() {
