@@ -108,10 +108,8 @@ void LiveLabel::paintEvent(QPaintEvent* event) {
     const std::optional<PatternGlyphs::Line> line = plainLine();
     if (!line) {
         painter.fillRect(event->rect(), background.color());
-        if (!text().isEmpty()) {
-            painter.end();
-            QLabel::paintEvent(event);
-        }
+        painter.end();
+        QLabel::paintEvent(event);
         return;
     }
     const QPalette::ColorGroup group = isActiveWindow() ? QPalette::Active : QPalette::Inactive;
