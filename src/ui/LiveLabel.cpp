@@ -176,22 +176,17 @@ std::optional<PatternGlyphs::Line> LiveLabel::plainLine() {
     return glyphs_.line(shown);
 }
 
-void LiveLabel::resizeEvent(QResizeEvent* event) {
-    drawn_ = Drawn();
-    QLabel::resizeEvent(event);
-}
-
-void LiveLabel::moveEvent(QMoveEvent* event) {
-    drawn_ = Drawn();
-    QLabel::moveEvent(event);
-}
-
-void LiveLabel::showEvent(QShowEvent* event) {
-    drawn_ = Drawn();
-    QLabel::showEvent(event);
-}
-
-void LiveLabel::hideEvent(QHideEvent* event) {
-    drawn_ = Drawn();
-    QLabel::hideEvent(event);
+bool LiveLabel::event(QEvent* event) {
+    // Moved, resized, shown or hidden: what was drawn last is no longer where it was.
+    switch (event->type()) {
+        case QEvent::Resize:
+        case QEvent::Move:
+        case QEvent::Show:
+        case QEvent::Hide:
+            drawn_ = Drawn();
+            break;
+        default:
+            break;
+    }
+    return QLabel::event(event);
 }
