@@ -22,6 +22,7 @@
 #include "i18n/WindowTexts.h"
 #include "model/EditorBindings.h"
 #include "ui/Artwork.h"
+#include "ui/CachedPanelStyle.h"
 #include "ui/CurveGraph.h"
 #include "ui/LiveGauge.h"
 #include "ui/LiveLabel.h"
@@ -303,6 +304,13 @@ QWidget* TFormHlav::buildCurve() {
         const int column = i < kRowsLeft ? 0 : 3;
         grid->addLayout(pair(rpmEdits_[k], rpmSpinners_[k]), row, column, Qt::AlignLeft);
         grid->addLayout(pair(advanceEdits_[k], advanceSpinners_[k]), row, column + 1, Qt::AlignLeft);
+    }
+    // Made after the boxes, among the panel's children, so that it outlives them.
+    auto* panels = new CachedPanelStyle;
+    panels->setParent(panel);
+    for (int i = 0; i < kCurvePoints; ++i) {
+        rpmEdits_[static_cast<std::size_t>(i)]->setStyle(panels);
+        advanceEdits_[static_cast<std::size_t>(i)]->setStyle(panels);
     }
     layout->addLayout(grid);
 

@@ -2,11 +2,12 @@
 // RPM gauge's kept drawings against the bar's own, the graph's highlight and live dot, drawn
 // over its picture, against a graph drawn afresh, and the live column, laid out again only
 // when a line's size changes, its lines painting their own background, against an ordinary
-// column of ordinary labels.
+// column of ordinary labels, and the curve boxes' copied panels against the style's own.
 #include <QApplication>
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
@@ -14,6 +15,7 @@
 #include <functional>
 
 #include "model/ParameterSet.h"
+#include "ui/CachedPanelStyle.h"
 #include "ui/CurveGraph.h"
 #include "ui/DotSprite.h"
 #include "ui/LiveGauge.h"
@@ -66,6 +68,8 @@ private slots:
     void liveTextDrawsAsALabel_data();
     void liveTextDrawsAsALabel();
     void liveTextShowsAsALabelOnScreen();
+    void editPanelDrawsAsTheStyle_data();
+    void editPanelDrawsAsTheStyle();
     void liveColumnLaysOutAsAColumn_data();
     void liveColumnLaysOutAsAColumn();
 };
@@ -321,6 +325,45 @@ void TestIdle::liveTextShowsAsALabelOnScreen() {
     QVERIFY(step([](QLabel* l) { l->update(); }));
     QVERIFY(step(show("U = 13.8 [V]")));
     QVERIFY(step(show("U = 12.9 [V]")));
+}
+
+void TestIdle::editPanelDrawsAsTheStyle_data() {
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QPoint>("offset");  // where the box is drawn in the picture
+    QTest::addRow("at 1") << 1.0 << QPoint(0, 0);
+    QTest::addRow("at 2") << 2.0 << QPoint(0, 0);
+    QTest::addRow("at 1.5, on a device pixel") << 1.5 << QPoint(2, 4);
+    QTest::addRow("at 1.5, between device pixels") << 1.5 << QPoint(1, 3);
+}
+
+void TestIdle::editPanelDrawsAsTheStyle() {
+    QFETCH(qreal, ratio);
+    QFETCH(QPoint, offset);
+    CachedPanelStyle panels;
+    QLineEdit plain("4200");
+    QLineEdit copied("4200");
+    copied.setStyle(&panels);
+    const auto picture = [&](QLineEdit& edit) {
+        QImage image(QSize(70, 30) * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::white);
+        edit.render(&image, offset);
+        return image;
+    };
+    // The same box shown again after others: each is the style's own picture, not a kept one.
+    const QColor green(0, 255, 0);
+    const std::array<std::pair<QColor, bool>, 5> shown = {
+        {{QColor(), true}, {green, true}, {QColor(), true}, {green, false}, {green, true}}};
+    for (const auto& [colour, enabled] : shown) {
+        for (QLineEdit* edit : {&plain, &copied}) {
+            QPalette palette;
+            if (colour.isValid()) palette.setColor(QPalette::Base, colour);
+            edit->setPalette(palette);
+            edit->setEnabled(enabled);
+            edit->resize(58, 22);
+        }
+        QCOMPARE(picture(copied), picture(plain));
+    }
 }
 
 void TestIdle::liveColumnLaysOutAsAColumn_data() {
