@@ -1,6 +1,8 @@
 #include "link/Telemetry.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 #include "i18n/MessageTexts.h"
 #include "link/LinkFrame.h"
@@ -100,7 +102,22 @@ QString telemetryLineText(LiveLine line, const TelemetryValues& v, const Message
         case LiveLine::Napeti: {
             // The unit reports millivolts; the label has always shown them through a float.
             const float volts = static_cast<float>(v.supplyMillivolts * 0.001);
-            return QString::asprintf("U = %4.1f [V]", static_cast<double>(volts));
+            // Printed as "%4.1f" always printed it, without printf: rounded from the float's
+            // exact value, a tie (0.25, 13.75) upwards.
+            const double exact = static_cast<double>(volts);
+            const double twentieths = exact * 20;  // exact: a float has bits to spare in a double
+            const bool tie = twentieths == std::floor(twentieths) && std::fmod(twentieths, 2) == 1;
+            char digits[24];
+            const auto end =
+                std::to_chars(digits, digits + sizeof digits, tie ? exact + 0.05 : exact, std::chars_format::fixed, 1)
+                    .ptr;
+            const auto length = static_cast<qsizetype>(end - digits);
+            QString text = QStringLiteral("U = ");
+            text.reserve(length + 10);
+            for (qsizetype n = length; n < 4; ++n) text += u' ';
+            text += QLatin1String(digits, length);
+            text += QStringLiteral(" [V]");
+            return text;
         }
         case LiveLine::Blocking:
             return t.blockingPrefix + yesNo(v.blockingActive);

@@ -18,6 +18,7 @@ private slots:
     void rejected();
     void voltage_data();
     void voltage();
+    void voltageTextForEveryReading();
     void rpmGauge_data();
     void rpmGauge();
     void colours();
@@ -125,6 +126,21 @@ void TestTelemetry::voltage() {
     MessageTexts texts;
     buildMessageTexts(texts);
     QCOMPARE(telemetryTexts(v, texts).labelNapeti, text);
+}
+
+void TestTelemetry::voltageTextForEveryReading() {
+    // Every reading the unit can send shows as the printed float always showed it.
+    MessageTexts texts;
+    buildMessageTexts(texts);
+    TelemetryValues v;
+    for (int millivolts = 0; millivolts <= 0xFFFF; ++millivolts) {
+        v.supplyMillivolts = static_cast<std::uint16_t>(millivolts);
+        const float volts = static_cast<float>(millivolts * 0.001);
+        const QString printed = QString::asprintf("U = %4.1f [V]", static_cast<double>(volts));
+        if (telemetryLineText(LiveLine::Napeti, v, texts) != printed) {
+            QCOMPARE(telemetryLineText(LiveLine::Napeti, v, texts), printed);
+        }
+    }
 }
 
 void TestTelemetry::rpmGauge_data() {
