@@ -3,8 +3,10 @@
 #include <QImage>
 #include <QProxyStyle>
 #include <QSize>
+#include <QStyleOptionFrame>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 // The application's style for the edit boxes whose colour follows the engine (the curve
@@ -34,6 +36,9 @@ private:
         std::array<QRgb, QPalette::NColorRoles> colours{};
         bool operator==(const Key&) const = default;
     };
+    // What the panel's picture depends on; none where the style must draw it itself.
+    static std::optional<Key> keyFor(const QStyleOptionFrame& frame, const QPainter& painter);
+
     struct Entry {
         Key key;
         QImage image;
