@@ -14,11 +14,10 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const bool withLabel = app.arguments().contains(QStringLiteral("--label"));
     QMainWindow window;
     window.resize(TFormHlav::kDesignWidth, TFormHlav::kDesignHeight);
     QLabel* label = nullptr;
-    if (withLabel) {
+    if (app.arguments().contains(QStringLiteral("--label"))) {
         auto* central = new QWidget(&window);
         auto* layout = new QVBoxLayout(central);
         label = new QLabel(QStringLiteral("RPM = 1200 "), central);
