@@ -11,7 +11,28 @@ class AppTest : public QObject {
 private slots:
     void languageWordIsTheFirstRawArgument_data();
     void languageWordIsTheFirstRawArgument();
+    void oneWindowPerSettingsFolder_data();
+    void oneWindowPerSettingsFolder();
 };
+
+namespace {
+
+// velmor on its own configuration and data folders below home, on the offscreen platform.
+void startVelmor(QProcess& velmor, const QTemporaryDir& home, const QStringList& arguments) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    environment.insert("XDG_DATA_HOME", home.filePath("data"));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    velmor.setProcessEnvironment(environment);
+    velmor.start(VELMOR_EXECUTABLE, arguments);
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
 
 void AppTest::languageWordIsTheFirstRawArgument_data() {
     QTest::addColumn<QStringList>("arguments");
@@ -53,6 +74,58 @@ void AppTest::languageWordIsTheFirstRawArgument() {
     QVERIFY(settings.open(QIODevice::ReadOnly));
     const QByteArray stored = settings.readAll();
     QVERIFY2(stored.contains("\r\nLanguage=" + storedLanguage + "\r\n"), stored.constData());
+}
+
+void AppTest::oneWindowPerSettingsFolder_data() {
+    QTest::addColumn<bool>("firstCrashed");
+    QTest::addColumn<QByteArray>("storedLanguage");  // after the second window was ended
+    QTest::newRow("first still open") << false << QByteArray();
+    QTest::newRow("first crashed") << true << QByteArray("1");
+}
+
+void AppTest::oneWindowPerSettingsFolder() {
+    QFETCH(bool, firstCrashed);
+    QFETCH(QByteArray, storedLanguage);
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QVERIFY(QDir(home.path()).mkpath("config/velmor"));
+    const QString ini = home.filePath("config/velmor/velmor.ini");
+    const QString image = home.filePath("config/velmor/_velmor.ini");
+    const QByteArray before("[FORM_HLAV]\r\nComPort=0\r\nLanguage=3\r\n");
+    QFile settings(ini);
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write(before);
+    settings.close();
+
+    QProcess first;
+    startVelmor(first, home, {});
+    QVERIFY(first.waitForStarted(10000));
+    QTest::qWait(1500);
+    if (firstCrashed) {
+        first.kill();
+        QVERIFY(first.waitForFinished(10000));
+    }
+
+    // The second start, in German: had it run, it would store Language=1 at its end.
+    QProcess second;
+    startVelmor(second, home, {"DEUTSCH"});
+    QVERIFY(second.waitForStarted(10000));
+    QTest::qWait(1500);
+    ::kill(static_cast<pid_t>(second.processId()), SIGTERM);
+    QVERIFY(second.waitForFinished(10000));
+    if (storedLanguage.isEmpty()) {
+        QCOMPARE(contents(ini), before);
+        QVERIFY(!QFile::exists(image));
+    } else {
+        QVERIFY2(contents(ini).contains("\r\nLanguage=" + storedLanguage + "\r\n"), contents(ini).constData());
+    }
+    if (!firstCrashed) {
+        // The first window still ends as always, with its own settings.
+        ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+        QVERIFY(first.waitForFinished(10000));
+        QVERIFY(contents(ini).contains("\r\nLanguage=3\r\n"));
+        QVERIFY(QFile::exists(image));
+    }
 }
 
 QTEST_GUILESS_MAIN(AppTest)
