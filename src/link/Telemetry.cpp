@@ -153,6 +153,21 @@ QString telemetryLineText(LiveLine line, const TelemetryValues& v, const Message
     return {};
 }
 
+QString unknownLineText(LiveLine line) {
+    switch (line) {
+        case LiveLine::Rpm:
+            return QStringLiteral("RPM = --- ");
+        case LiveLine::Napeti:
+            return QStringLiteral("U = --- [V]");
+        case LiveLine::KillSwitch:
+            return QStringLiteral("Kill switch - ---");
+        case LiveLine::ClutchMon:
+            return QStringLiteral("Clutch master = ---");
+        default:
+            return {};
+    }
+}
+
 TelemetryTexts telemetryTexts(const TelemetryValues& v, const MessageTexts& t) {
     auto text = [&](LiveLine line) { return telemetryLineText(line, v, t); };
     TelemetryTexts out;

@@ -76,6 +76,10 @@ enum class LiveLine {
 };
 constexpr int kLiveLineCount = static_cast<int>(LiveLine::Count);
 QString telemetryLineText(LiveLine line, const TelemetryValues& values, const MessageTexts& texts);
+// What the four lines whose words are the same in every language show while nothing is known
+// of the unit (before its first answer, after the connection is lost); empty for the others,
+// whose placeholders come with the message texts.
+QString unknownLineText(LiveLine line);
 
 // Which lines show something else than for the last frame remembered: each text depends
 // on a few values only. Everything counts as changed until a frame is remembered and

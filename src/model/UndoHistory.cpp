@@ -1,24 +1,24 @@
 #include "model/UndoHistory.h"
 
-void UndoHistory::reset(const ParameterImage& image) {
-    states_.assign(1, image);
+void UndoHistory::reset(const UndoStep& step) {
+    states_.assign(1, step);
     position_ = 0;
 }
 
-bool UndoHistory::record(const ParameterImage& image) {
-    if (image == states_[position_]) {
+bool UndoHistory::record(const UndoStep& step) {
+    if (step == states_[position_]) {
         return false;
     }
     states_.resize(position_ + 1);
     if (states_.size() > kDepth) {
         states_.erase(states_.begin());
     }
-    states_.push_back(image);
+    states_.push_back(step);
     position_ = states_.size() - 1;
     return true;
 }
 
-std::optional<ParameterImage> UndoHistory::undo() {
+std::optional<UndoStep> UndoHistory::undo() {
     if (!canUndo()) {
         return std::nullopt;
     }
@@ -26,7 +26,7 @@ std::optional<ParameterImage> UndoHistory::undo() {
     return states_[position_];
 }
 
-std::optional<ParameterImage> UndoHistory::redo() {
+std::optional<UndoStep> UndoHistory::redo() {
     if (!canRedo()) {
         return std::nullopt;
     }

@@ -188,10 +188,11 @@ void TFormHlav::FormCreate(const QStringList& arguments) {
     cGauge_->hide();
     setTestMode(TestMarker::check(ConfigPaths::markerFile()));
     updateLayout();
-    // The set as started with is where undo stops, and what the file label compares with.
-    undo_.reset(set_.image());
+    // The set as started with is where undo stops; the file label compares it with what its
+    // file holds now.
+    checkFileAtStart();
+    undo_.reset(currentStep());
     updateUndoActions();
-    markSaved();
 
     if (about_ == nullptr) {
         about_ = new TFormAbout(this);
@@ -685,9 +686,29 @@ void TFormHlav::Timer1Timer() {
     exchange_->onTimerTick();
     portAssist_->onTick();
     inTimer1_ = false;
-    if (exchange_->connectionLost()) {
-        curveGraph_->hideLive();
+    // Together with "No connection with PC".
+    if (liveKnown_ && !labelSpojeni_->isHidden()) {
+        showLiveUnknown();
     }
+}
+
+void TFormHlav::showLiveUnknown() {
+    // What the lines showed belongs to a unit that no longer answers: they show what they
+    // show before the first answer, in normal colours, until the next frame.
+    liveKnown_ = false;
+    labelRpm_->setText(unknownLineText(LiveLine::Rpm));
+    labelNapeti_->setText(unknownLineText(LiveLine::Napeti));
+    labelKillSwitch_->setText(unknownLineText(LiveLine::KillSwitch));
+    labelClutchMon_->setText(unknownLineText(LiveLine::ClutchMon));
+    for (QLabel* label : {labelRpm_, labelNapeti_, labelBlocking_, labelKillSwitch_, labelAdvance_, labelSnimac_,
+                          labelPolaritaMer_, labelMonOmez1_, labelMonRetard_, labelClutchMon_}) {
+        setControlColour(label, QColor());
+    }
+    // The placeholders of the other lines, in the current language.
+    rebuildMessageTexts();
+    shownRpmGauge_ = 0;
+    cGaugeRpm_->showValue(0);
+    curveGraph_->hideLive();
 }
 
 void TFormHlav::startCommand(void (DeviceExchange::*start)()) {
@@ -713,17 +734,14 @@ void TFormHlav::MenuReadClick() {
 }
 
 void TFormHlav::MenuOpenClick() {
-    const QString chosen = fileDialogs_->getOpenFileName(this, currentFileName_);
+    const QString chosen = mayReplaceSet() ? fileDialogs_->getOpenFileName(this, currentFileName_) : QString();
     if (!chosen.isEmpty()) {
         QStringList outOfRange;
         switch (ParameterFile::open(chosen, set_, &outOfRange)) {
             case ParameterFile::OpenResult::Accepted:
                 // Told before the edit is applied, which may program the unit.
                 if (!outOfRange.isEmpty()) showMessageBox(outOfRangeNotice(currentLanguage(), outOfRange));
-                applyEdit();
-                setFileLabel(QFileInfo(chosen).absoluteFilePath());
-                currentFileName_ = QFileInfo(chosen).absoluteFilePath();
-                markSaved();
+                applyFileSet(QFileInfo(chosen).absoluteFilePath(), true);
                 break;
             case ParameterFile::OpenResult::CannotOpen:
                 showMessageBox(texts_.fileOpenError);
@@ -759,16 +777,17 @@ void TFormHlav::MenuSaveClick() {
     setFileLabel(path);
     currentFileName_ = path;
     markSaved();
+    // Saved under another name: undo goes back to the name the set had before.
+    recordStep();
 }
 
 void TFormHlav::MenuNewClick() {
-    if (fileDialogs_->confirm(this, texts_.defaultQuestion) != FileDialogs::Answer::Yes) {
+    if (!mayReplaceSet() || fileDialogs_->confirm(this, texts_.defaultQuestion) != FileDialogs::Answer::Yes) {
         return;
     }
     set_.setDefaults();
-    applyEdit();
+    applyFileSet(QString(), false);
     hideMessage();
-    setFileLabel(QString());
 }
 
 void TFormHlav::SpeedButtonPrintClick() { printWindow(); }
@@ -1004,6 +1023,7 @@ void TFormHlav::clearFileLabel() { setFileLabel(QString()); }
 
 void TFormHlav::showTelemetry(const TelemetryValues& values) {
     logs_->frame(values);
+    liveKnown_ = true;
     // Only what shows something new is set: a steady engine costs no text and no repaint.
     const std::array<std::pair<QLabel*, LiveColour>, 11> lines = {{
         {labelRpm_, values.rpmColour},

@@ -138,6 +138,14 @@ public:
     bool unsavedChanges() const;
     // The set as it is now is what the named file holds (after an Open or a Save).
     void markSaved();
+    // A set that replaced the window's (Open, New): applied like an edit, with the file name
+    // it came from (empty for none) in the same undo step; fromFile when the set is what
+    // that file holds.
+    void applyFileSet(const QString& path, bool fromFile);
+    // Before Open or New replace the set: with unsaved edits the operator is asked whether
+    // to save them first. False when the command must not go on (Cancel, or the save did
+    // not happen).
+    bool mayReplaceSet();
     QString currentFileName() const { return currentFileName_; }
     void setCurrentFileName(const QString& name) { currentFileName_ = name; }
 
@@ -242,8 +250,12 @@ private:
     void applyStoredGeometry(const AppSettings& settings);
     void rebuildMessageTexts();
     // Undo, redo, the dragged graph point and the unsaved marker (TFormHlavEditing.cpp).
+    UndoStep currentStep() const;
     void recordStep();
-    void restoreStep(const std::optional<ParameterImage>& image);
+    void restoreStep(const std::optional<UndoStep>& step);
+    void checkFileAtStart();
+    // After the connection is lost the live values no longer say anything.
+    void showLiveUnknown();
     void updateUndoActions();
     void updateFileLabel();
     void applyEditingTexts();
@@ -280,7 +292,8 @@ private:
     int shownLiveRow_ = -2;  // -1: none highlighted; -2: not shown yet
     UndoHistory undo_;
     QString fileName_;         // the name in LabelFile2, without the marker
-    ImageBlock savedBlock_{};  // the parameters as last opened or saved
+    QHash<QString, ImageBlock> fileContents_;  // what each named file holds, as far as known
+    bool liveKnown_ = false;                    // the live values are a connected unit's
 
     // Bound number controls, parallel to numberBindings().
     std::array<QLineEdit*, 40> numberEdits_{};

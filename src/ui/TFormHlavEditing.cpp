@@ -3,9 +3,12 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "files/ParameterFile.h"
 #include "i18n/GraphTexts.h"
-#include "ui/CurveGraph.h"
+#include "i18n/SessionTexts.h"
 #include "model/EditorBindings.h"
+#include "ui/CurveGraph.h"
+#include "ui/FileDialogs.h"
 #include "ui/TFormHlav.h"
 #include "ui/UpDown.h"
 
@@ -18,20 +21,80 @@ constexpr const char* kUnsavedMarker = " *";
 
 }  // namespace
 
+UndoStep TFormHlav::currentStep() const {
+    UndoStep step;
+    const auto block = set_.block(kParameterBlock);
+    std::copy(block.begin(), block.end(), step.parameters.begin());
+    step.source = fileName_;
+    return step;
+}
+
 void TFormHlav::recordStep() {
-    if (undo_.record(set_.image())) {
+    if (undo_.record(currentStep())) {
         updateUndoActions();
     }
 }
 
-void TFormHlav::restoreStep(const std::optional<ParameterImage>& image) {
-    if (!image || busy_ != 0 || curveGraph_->dragging()) {
+void TFormHlav::restoreStep(const std::optional<UndoStep>& step) {
+    if (!step || busy_ != 0 || curveGraph_->dragging()) {
         return;
     }
-    // The whole set as it was, applied like any change: programmed only when asked for.
-    set_.replaceImage(*image);
+    // The parameters and the file name as they were, applied like any change: programmed
+    // only when asked for. The header stays the last unit's.
+    set_.replaceBlock(kParameterBlock, step->parameters);
+    fileName_ = step->source;
+    if (!fileName_.isEmpty()) {
+        currentFileName_ = fileName_;
+    }
     applyEdit();
     updateUndoActions();
+}
+
+void TFormHlav::applyFileSet(const QString& path, bool fromFile) {
+    set_.validate();
+    refreshWindow();
+    refreshWindow();
+    // The name belongs to the same step as the set, so that undo returns to both.
+    fileName_ = path;
+    if (fromFile) {
+        currentFileName_ = path;
+        markSaved();
+    }
+    updateFileLabel();
+    recordStep();
+    programAfterChange();
+}
+
+bool TFormHlav::mayReplaceSet() {
+    if (!unsavedChanges()) {
+        return true;
+    }
+    switch (fileDialogs_->confirm(this, sessionText(SessionText::SaveChanges, currentLanguage()))) {
+        case FileDialogs::Answer::Yes:
+            MenuSaveClick();
+            return !unsavedChanges();
+        case FileDialogs::Answer::No:
+            return true;
+        case FileDialogs::Answer::Cancel:
+            break;
+    }
+    return false;
+}
+
+void TFormHlav::checkFileAtStart() {
+    // The set at start is the one last worked on, which need not be what its file holds.
+    fileContents_.clear();
+    if (!fileName_.isEmpty()) {
+        ParameterSet fromFile = set_;
+        if (ParameterFile::open(fileName_, fromFile) == ParameterFile::OpenResult::Accepted) {
+            fromFile.validate();
+            ImageBlock block{};
+            const auto bytes = fromFile.block(kParameterBlock);
+            std::copy(bytes.begin(), bytes.end(), block.begin());
+            fileContents_.insert(fileName_, block);
+        }
+    }
+    updateFileLabel();
 }
 
 void TFormHlav::MenuUndoClick() {
@@ -61,14 +124,22 @@ bool TFormHlav::undoKeyForWindow(QLineEdit* edit, QKeyEvent* event) const {
 }
 
 void TFormHlav::markSaved() {
-    const auto block = set_.block(kParameterBlock);
-    std::copy(block.begin(), block.end(), savedBlock_.begin());
+    if (!fileName_.isEmpty()) {
+        ImageBlock block{};
+        const auto bytes = set_.block(kParameterBlock);
+        std::copy(bytes.begin(), bytes.end(), block.begin());
+        fileContents_.insert(fileName_, block);
+    }
     updateFileLabel();
 }
 
 bool TFormHlav::unsavedChanges() const {
+    if (fileName_.isEmpty()) {
+        return false;
+    }
+    const auto known = fileContents_.constFind(fileName_);
     const auto block = set_.block(kParameterBlock);
-    return !fileName_.isEmpty() && !std::equal(block.begin(), block.end(), savedBlock_.begin());
+    return known == fileContents_.constEnd() || !std::equal(block.begin(), block.end(), known->begin());
 }
 
 void TFormHlav::updateFileLabel() {

@@ -273,6 +273,7 @@ void TestCommands::openFailures() {
     dialogs_->openName = name.isEmpty() ? QString() : path(name);
     window_->setFileLabel("/sets/a.ign");
     window_->setCurrentFileName("/sets/a.ign");
+    window_->markSaved();  // the file holds the set: nothing to ask before it is replaced
     window_->showMessage("Verify: OK", ExchangeView::MessageColour::Normal);
     window_->setGaugeVisible(true);
     const ParameterImage before = window_->parameterSet().image();
@@ -344,6 +345,7 @@ void TestCommands::newAsksFirst() {
     window_->refreshWindow();
     window_->setFileLabel("/sets/a.ign");
     window_->setCurrentFileName("/sets/a.ign");
+    window_->markSaved();  // the file holds the set: nothing to ask before it is replaced
     window_->showMessage("Read:", ExchangeView::MessageColour::Normal);
     dialogs_->answer = static_cast<FileDialogs::Answer>(answer);
 

@@ -230,20 +230,27 @@ void TestGraph::dragEditsOnePointAndProgramsOnRelease() {
 }
 
 void TestGraph::undoAndRedoRestoreWholeSets() {
-    std::vector<ParameterImage> states{window_->parameterSet().image()};
+    // Steps hold the parameter block; the header is only ever the last unit's.
+    const auto params = [this] {
+        const auto block = window_->parameterSet().block(kParameterBlock);
+        ImageBlock out{};
+        std::copy(block.begin(), block.end(), out.begin());
+        return out;
+    };
+    std::vector<ImageBlock> states{params()};
     enter("EditAdvance1", "33");
-    states.push_back(window_->parameterSet().image());
+    states.push_back(params());
 
     auto* bike = child<QComboBox>("ComboBoxBike");
     bike->setCurrentIndex(1);
     emit bike->activated(1);
-    states.push_back(window_->parameterSet().image());
+    states.push_back(params());
 
     ParameterSet fromFile = threePoints();
     dialogs_->openName = files_->filePath("three.ign");
     QVERIFY(ParameterFile::save(dialogs_->openName, fromFile));
     window_->MenuOpenClick();
-    states.push_back(window_->parameterSet().image());
+    states.push_back(params());
 
     ParameterSet unit = threePoints();
     unit.setByte(ImageByte::readAllowed, 1);
@@ -255,20 +262,28 @@ void TestGraph::undoAndRedoRestoreWholeSets() {
     window_->exchange().dispatchReceived(answerFrame(kReadHeaderCommand | kAnswerBit, unit, kHeaderBlock));
     window_->exchange().dispatchReceived(answerFrame(kReadParametersCommand | kAnswerBit, unit, kParameterBlock));
     QCOMPARE(window_->parameterSet().image(), unit.image());
-    states.push_back(unit.image());
+    states.push_back(params());
     for (std::size_t i = 1; i < states.size(); ++i) QVERIFY(states[i] != states[i - 1]);
+    const auto header = [this] {
+        const auto block = window_->parameterSet().block(kHeaderBlock);
+        return std::vector<std::uint8_t>(block.begin(), block.end());
+    };
+    const std::vector<std::uint8_t> unitHeader = header();
 
     for (std::size_t i = states.size() - 1; i > 0; --i) {
         window_->MenuUndoClick();
-        QCOMPARE(window_->parameterSet().image(), states[i - 1]);
+        QCOMPARE(params(), states[i - 1]);
+        QCOMPARE(header(), unitHeader);
     }
-    QCOMPARE(child<QLineEdit>("EditAdvance1")->text(), QString::number(states[0][ImageByte::curveAdvance]));
+    QCOMPARE(child<QLineEdit>("EditAdvance1")->text(),
+             QString::number(states[0][ImageByte::curveAdvance - kBlockSize]));
     QVERIFY(!child<QAction>("MenuUndo")->isEnabled());
     window_->MenuUndoClick();
-    QCOMPARE(window_->parameterSet().image(), states[0]);
+    QCOMPARE(params(), states[0]);
     for (std::size_t i = 1; i < states.size(); ++i) {
         window_->MenuRedoClick();
-        QCOMPARE(window_->parameterSet().image(), states[i]);
+        QCOMPARE(params(), states[i]);
+        QCOMPARE(header(), unitHeader);
     }
     QVERIFY(!child<QAction>("MenuRedo")->isEnabled());
     // Undoing is a change like any other: nothing is programmed unless asked for.
