@@ -105,6 +105,14 @@ void CurveGraph::setLanguage(LanguageId language) {
     invalidatePicture();
 }
 
+void CurveGraph::setPrintView(bool on) {
+    if (printView_ == on) {
+        return;
+    }
+    printView_ = on;
+    update();
+}
+
 void CurveGraph::setLive(const CurveLive& live) {
     if (live == live_) {
         return;
@@ -288,7 +296,7 @@ void CurveGraph::paintEvent(QPaintEvent* event) {
                      QRectF(part.x() * ratio, part.y() * ratio, part.width() * ratio, part.height() * ratio).toRect());
     }
     const CurveGeometry g = computeGeometry();
-    if (g.highlighted >= 0 && event->region().intersects(highlightRect(g))) {
+    if (!printView_ && g.highlighted >= 0 && event->region().intersects(highlightRect(g))) {
         // Clipped as the points of the picture are.
         p.save();
         p.setClipRect(
@@ -297,7 +305,7 @@ void CurveGraph::paintEvent(QPaintEvent* event) {
         p.restore();
     }
     // Only where it shows: even a copied dot costs its blending where it is clipped away.
-    if (g.live && event->region().intersects(liveDotRect(g.live))) {
+    if (!printView_ && g.live && event->region().intersects(liveDotRect(g.live))) {
         liveDot_.draw(p, *g.live);
     }
     // The frame, drawn antialiased or not, touches only the two outermost pixels.

@@ -28,6 +28,8 @@ public:
     void hideLive();
     void showHighlight(int row);  // -1: none
     void setLanguage(LanguageId language);
+    // The printed graph: the set only, without the highlight and the live point.
+    void setPrintView(bool on);
 
     // The picture's layout at the current size, as painted.
     CurveGeometry curveGeometry() const;
@@ -69,6 +71,7 @@ private:
     DotSprite highlightDot_;
     DotSprite liveDot_;
     bool pictureValid_ = false;
+    bool printView_ = false;
     int pictureRedraws_ = 0;
     int dragIndex_ = -1;
     std::optional<CurveRanges> dragRanges_;

@@ -14,6 +14,7 @@ DifferenceWindow::DifferenceWindow(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     summary_ = new QLabel(this);
     summary_->setObjectName("LabelDifference");
+    summary_->setTextFormat(Qt::PlainText);  // it names a file
     summary_->setWordWrap(true);
     layout->addWidget(summary_);
 
@@ -35,15 +36,17 @@ DifferenceWindow::DifferenceWindow(QWidget* parent) : QDialog(parent) {
     applyTexts();
 }
 
-void DifferenceWindow::showReport(const ParameterSet& window, const ParameterSet& other, const QString& otherSide) {
+void DifferenceWindow::showReport(const ParameterSet& window, const ParameterSet& other, const QString& otherSide,
+                                  Focus focus) {
     // Kept as sets, so that a language change can write the report again.
     left_ = window;
     right_ = other;
     otherSide_ = otherSide;
     fill();
+    setAttribute(Qt::WA_ShowWithoutActivating, focus == Focus::Leave);
     show();
     raise();
-    activateWindow();
+    if (focus == Focus::Take) activateWindow();
 }
 
 void DifferenceWindow::applyTexts() {

@@ -17,8 +17,14 @@ class DifferenceWindow : public QDialog {
 public:
     explicit DifferenceWindow(QWidget* parent = nullptr);
 
+    // Whether showing the report takes the keyboard: a report the operator asked for comes to
+    // the front; one that follows a command's failure opens beside the main window and leaves
+    // the keyboard where it was.
+    enum class Focus { Take, Leave };
+
     // otherSide names the right column: the unit, or a file's name.
-    void showReport(const ParameterSet& window, const ParameterSet& other, const QString& otherSide);
+    void showReport(const ParameterSet& window, const ParameterSet& other, const QString& otherSide,
+                    Focus focus = Focus::Take);
     void applyTexts();
 
     const QList<SetDifference::Row>& rows() const { return rows_; }

@@ -46,8 +46,11 @@ QString SystemFileDialogs::getOpenFileName(QWidget* parent, const QString& initi
 }
 
 FileDialogs::Answer SystemFileDialogs::confirm(QWidget* parent, const QString& question) {
-    const auto button = QMessageBox::question(
-        parent, titleOf(parent), question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    QMessageBox box(QMessageBox::Question, titleOf(parent), question,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setTextFormat(Qt::PlainText);
+    const int button = box.exec();
     if (button == QMessageBox::Yes) return Answer::Yes;
     if (button == QMessageBox::No) return Answer::No;
     return Answer::Cancel;

@@ -122,7 +122,8 @@ void HistoryFeature::commandFinished(ExchangeMode command, bool ok) {
     if (!answer) return;
     ParameterSet unit = window_.parameterSet();
     unit.replaceBlock(kParameterBlock, *answer);
-    differences().showReport(window_.parameterSet(), unit, historyText(HistoryText::SideUnit));
+    differences().showReport(window_.parameterSet(), unit, historyText(HistoryText::SideUnit),
+                             DifferenceWindow::Focus::Leave);
 }
 
 std::optional<int> HistoryFeature::programmingCount() const {
@@ -145,7 +146,11 @@ void HistoryFeature::keep(HistoryKind kind, const ParameterSet& set) {
 }
 
 DifferenceWindow& HistoryFeature::differences() {
-    if (!differenceWindow_) differenceWindow_ = new DifferenceWindow(&window_);
+    if (!differenceWindow_) {
+        differenceWindow_ = new DifferenceWindow(&window_);
+        // The window's keys act from the report as well: F9 programs whichever is in front.
+        differenceWindow_->addActions(window_.actions());
+    }
     return *differenceWindow_;
 }
 
@@ -153,6 +158,7 @@ void HistoryFeature::showHistory() {
     if (!historyWindow_) {
         historyWindow_ = new HistoryWindow([this](const QString& path) { openEntry(path); },
                                            [this](const QString& path) { compareEntry(path); }, &window_);
+        historyWindow_->addActions(window_.actions());
     }
     historyWindow_->reload(store());
     historyWindow_->show();

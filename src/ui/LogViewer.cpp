@@ -362,12 +362,15 @@ LogViewer::LogViewer(std::function<ParameterSet()> windowSet, std::function<void
     layout->addWidget(tabs_, 1);
     readout_ = new QLabel(this);
     readout_->setObjectName("LogReadout");
+    // The readout shows the log's own cells.
+    readout_->setTextFormat(Qt::PlainText);
     readout_->setWordWrap(true);
     readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     readout_->setMinimumHeight(readout_->fontMetrics().height() * 2 + 4);
     layout->addWidget(readout_);
     note_ = new QLabel(this);
     note_->setObjectName("LogNote");
+    note_->setTextFormat(Qt::PlainText);
     note_->setWordWrap(true);
     note_->hide();
     layout->addWidget(note_);

@@ -16,6 +16,7 @@ bool DesktopDocumentOpener::open(const QString& path) { return QDesktopServices:
 void showManualError(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Warning, parent ? parent->window()->windowTitle() : QString(), text, QMessageBox::Ok,
                     parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

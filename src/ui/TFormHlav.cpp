@@ -120,7 +120,7 @@ TFormHlav::TFormHlav(std::unique_ptr<PortBackend> backend, QWidget* parent)
     buildMenus();
     history_ = new HistoryFeature(*this, findChild<QMenu*>("MenuTools"));
     buildCentral();
-    logs_ = new TelemetryLogFeature(*this, findChild<QMenu*>("MenuTools"), groupBoxToolBar_);
+    logs_ = new TelemetryLogFeature(*this, findChild<QMenu*>("MenuTools"));
     applyFixedTexts();
     resize(kDesignWidth, kDesignHeight);
 
@@ -807,6 +807,10 @@ void TFormHlav::printWindow() {
     radioGroupInput1_->setFocus();
     --busy_;
     updateLayout();
+    // The printout shows the set and the file it came from, not the live extras or the
+    // unsaved marker.
+    curveGraph_->setPrintView(true);
+    labelFile2_->setText(fileName_);
 
     // The hidden controls keep their room, but the main window's own layout changes with the
     // status bar gone; settle it before the picture is taken.
@@ -823,6 +827,8 @@ void TFormHlav::printWindow() {
     const bool printed = printImage(grabClientArea(this), *printTarget_, &error);
 
     printView_ = false;
+    curveGraph_->setPrintView(false);
+    updateFileLabel();
     updateLayout();
     setMessageBackground(QColor());
     // Shown once the window is back to normal, so the print view never waits on the box.
@@ -970,6 +976,8 @@ void TFormHlav::setMessageBoxHandler(MessageBoxHandler handler) { messageBoxHand
 
 void TFormHlav::defaultMessageBox(const QString& text) {
     QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    // The text may carry a path or a unit's text.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

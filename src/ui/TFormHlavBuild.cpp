@@ -46,6 +46,8 @@ void retainSizeWhenHidden(QWidget* widget) {
 QLabel* makeLabel(const QString& name, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
+    // Labels show a unit's text and file paths too: never taken as markup.
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 

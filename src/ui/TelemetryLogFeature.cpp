@@ -40,8 +40,7 @@ QString duration(qint64 ms) {
 
 }  // namespace
 
-TelemetryLogFeature::TelemetryLogFeature(TFormHlav& window, QMenu* tools, QWidget* toolBar)
-    : QObject(&window), window_(window) {
+TelemetryLogFeature::TelemetryLogFeature(TFormHlav& window, QMenu* tools) : QObject(&window), window_(window) {
     setObjectName("TelemetryLogFeature");
     record_ = new QAction(&window_);
     record_->setObjectName("MenuRecordLog");
@@ -61,19 +60,18 @@ TelemetryLogFeature::TelemetryLogFeature(TFormHlav& window, QMenu* tools, QWidge
     connect(record_, &QAction::triggered, this, [this](bool on) { setRecording(on); });
     connect(open_, &QAction::triggered, this, [this] { openLog(); });
 
-    if (toolBar && toolBar->layout()) {
-        button_ = new QToolButton(toolBar);
-        button_->setObjectName("SpeedButtonRecord");
-        button_->setDefaultAction(record_);
-        // Narrower than the file buttons: the top row has just this much room left at the
-        // window's design width.
-        button_->setFixedSize(20, 23);
-        button_->setIconSize(QSize(16, 16));
-        button_->setFocusPolicy(Qt::NoFocus);
-        toolBar->layout()->addWidget(button_);
-    }
+    // The button sits in the status bar, whose row has room to spare; the top row keeps its
+    // room for the connection warning in every language.
+    button_ = new QToolButton(&window_);
+    button_->setObjectName("SpeedButtonRecord");
+    button_->setDefaultAction(record_);
+    button_->setAutoRaise(true);
+    button_->setIconSize(QSize(16, 16));
+    button_->setFocusPolicy(Qt::NoFocus);
+    window_.statusBar()->addPermanentWidget(button_);
     indication_ = new QLabel(&window_);
     indication_->setObjectName("LabelRecording");
+    indication_->setTextFormat(Qt::PlainText);
     indication_->hide();
     window_.statusBar()->addPermanentWidget(indication_);
 

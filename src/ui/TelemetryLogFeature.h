@@ -16,16 +16,15 @@ class QToolButton;
 class TFormHlav;
 
 // Recording the unit's telemetry into a log and viewing logs, wired into the main window: the
-// Tools items, a toolbar button, the status-bar indication, and the viewer window. The window
+// Tools items, a status-bar button and indication, and the viewer window. The window
 // hands each decoded frame to frame(); a timer of its own writes the buffered rows once a
 // second, so a frame never waits for the disk.
 class TelemetryLogFeature : public QObject {
     Q_OBJECT
 
 public:
-    // Adds its items to the Tools menu, its button to the toolbar group (when given) and its
-    // indication to the status bar.
-    TelemetryLogFeature(TFormHlav& window, QMenu* tools, QWidget* toolBar);
+    // Adds its items to the Tools menu and its button and indication to the status bar.
+    TelemetryLogFeature(TFormHlav& window, QMenu* tools);
     ~TelemetryLogFeature() override;
 
     // A decoded telemetry frame; costs nothing while not recording.

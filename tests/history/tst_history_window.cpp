@@ -1,6 +1,7 @@
 // The window with the simulated unit: the history a Read and a Program leave, the backup
 // before programming on the wire, its refusal and failure paths, a full disk, and the windows.
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -37,11 +38,13 @@ private slots:
     void fullDiskLeavesTheResult();
     void historyWindowOpensAndCompares();
     void compareWithUnitLeavesTheWindow();
+    void functionKeysActAfterVerifyError_data();
+    void functionKeysActAfterVerifyError();
 
 private:
-    TFormHlav* start(const UnitFaults& faults = {}) {
+    TFormHlav* start(const UnitFaults& faults = {}, bool show = false) {
         // Timer1 is ticked by hand.
-        port_ = rig_.start({.onBox = WindowRig::recordInto(boxes_), .mappedPorts = 0, .show = false},
+        port_ = rig_.start({.onBox = WindowRig::recordInto(boxes_), .mappedPorts = 0, .show = show},
                            std::make_unique<SimPort>(faults));
         tick(12);  // connected, telemetry in
         return window_.get();
@@ -230,6 +233,37 @@ void TestHistoryWindow::compareWithUnitLeavesTheWindow() {
     QCOMPARE(report->table()->topLevelItem(0)->text(1), QStringLiteral("Clutch master"));
     QCOMPARE(report->table()->topLevelItem(0)->text(2), QStringLiteral("Off"));
     QVERIFY(history().isEmpty());
+}
+
+void TestHistoryWindow::functionKeysActAfterVerifyError_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("first");  // the command's first frame
+    QTest::newRow("F9 programs") << int(Qt::Key_F9) << 0x00;
+    QTest::newRow("F7 reads") << int(Qt::Key_F7) << 0x40;
+}
+
+void TestHistoryWindow::functionKeysActAfterVerifyError() {
+    QFETCH(int, key);
+    QFETCH(int, first);
+    start({}, true);
+    window_->parameterSet().setBaseAdvance(window_->parameterSet().baseAdvance() == 12 ? 13 : 12);
+    window_->refreshWindow();
+    window_->MenuVerifyClick();
+    tick(kTicks);
+    QCOMPARE(message(), QStringLiteral("Verify error!"));
+    DifferenceWindow* report = window_->history()->differenceWindow();
+    QVERIFY(report && report->isVisible());
+    QCOMPARE(report->table()->topLevelItemCount(), 1);
+
+    // The key goes wherever the keyboard is now, as the operator's next key would.
+    QWidget* keyboard = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    QVERIFY(keyboard);
+    port_->commands.clear();
+    QTest::keyClick(keyboard, Qt::Key(key));
+    tick(kTicks);
+    QVERIFY(!port_->commands.empty());
+    QCOMPARE(port_->commands.front(), first);
+    QCOMPARE(message(), QStringLiteral("Verify: OK"));
 }
 
 QTEST_MAIN(TestHistoryWindow)

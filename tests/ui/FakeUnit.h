@@ -23,6 +23,7 @@ public:
     std::uint8_t imageVersion = 41;
     QSet<int> mute;
     ImageBlock stored{};
+    ImageBlock header{};    // the answer to 0x00 and 0x40, but for the two bytes below
     QList<Frame> requests;  // every block request taken in, in order
 
     // What was written before this unit came on the line stays unanswered.
@@ -42,6 +43,7 @@ public:
             }
             ImageBlock payload{};
             if (command == 0x00 || command == 0x40) {
+                payload = header;
                 payload[9] = 1;  // reading allowed
                 payload[10] = imageVersion;
             } else if (command == 0x01) {
