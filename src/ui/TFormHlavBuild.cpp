@@ -488,7 +488,7 @@ QWidget* TFormHlav::buildLive() {
         return label;
     };
     // Start texts until the first telemetry frame; the placeholders replace most of them.
-    labelRpm_ = live("LabelRpm", "RPM = --- ");
+    labelRpm_ = live("LabelRpm", unknownLineText(LiveLine::Rpm));
     cGaugeRpm_ = new LiveGauge(panel);
     cGaugeRpm_->setObjectName("CGaugeRpm");
     cGaugeRpm_->setRange(0, 100);
@@ -501,12 +501,12 @@ QWidget* TFormHlav::buildLive() {
     labelAdvance_ = live("LabelAdvance", QString());
     labelSnimac_ = live("LabelSnimac", QString());
     retainSizeWhenHidden(labelSnimac_);
-    labelNapeti_ = live("LabelNapeti", "U = --- [V]");
-    labelKillSwitch_ = live("LabelKillSwitch", "Kill switch - ---");
+    labelNapeti_ = live("LabelNapeti", unknownLineText(LiveLine::Napeti));
+    labelKillSwitch_ = live("LabelKillSwitch", unknownLineText(LiveLine::KillSwitch));
     labelMonRetard_ = live("LabelMonRetard", QString());
     labelBlocking_ = live("LabelBlocking", QString());
     labelMonOmez1_ = live("LabelMonOmez1", QString());
-    labelClutchMon_ = live("LabelClutchMon", "Clutch master = ---");
+    labelClutchMon_ = live("LabelClutchMon", unknownLineText(LiveLine::ClutchMon));
     labelPolaritaMer_ = live("LabelPolaritaMer", QString());
     return panel;
 }
