@@ -119,7 +119,9 @@ double LogTimePlot::minSpan() const {
 
 double LogTimePlot::maxSpan() const {
     const auto [first, last] = wholeLog();
-    return std::max(minSpan(), (last - first) * kMaxSpanTimes);
+    // Kept a good way below the largest double, so that the span's ends stay finite too.
+    constexpr double kLargest = std::numeric_limits<double>::max() / 8;
+    return std::clamp((last - first) * kMaxSpanTimes, std::min(minSpan(), kLargest), kLargest);
 }
 
 void LogTimePlot::showAll() {
