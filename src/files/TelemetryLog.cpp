@@ -223,15 +223,19 @@ public:
             if (!header_ && lineStart_ > TelemetryLog::kMaxPreambleBytes) return false;
             const char* lineEnd = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
             const char* const stop = lineEnd ? lineEnd : end;
-            const std::size_t room = kMaxLineBytes + 1 - pending_.size();
-            pending_.append(at, std::min(room, static_cast<std::size_t>(stop - at)));
             seen_ += stop - at + (lineEnd ? 1 : 0);
-            at = stop;
-            if (!lineEnd) break;
-            line();
-            pending_.clear();
+            if (lineEnd && pending_.empty()) {
+                // A whole line in this piece: read where it lies.
+                line(at, static_cast<std::size_t>(stop - at));
+            } else {
+                const std::size_t room = kMaxLineBytes + 1 - pending_.size();
+                pending_.append(at, std::min(room, static_cast<std::size_t>(stop - at)));
+                if (!lineEnd) break;
+                line(pending_.data(), pending_.size());
+                pending_.clear();
+            }
             lineStart_ = seen_;
-            ++at;
+            at = stop + 1;
         }
         return header_ || lineStart_ <= TelemetryLog::kMaxPreambleBytes;
     }
@@ -248,10 +252,8 @@ private:
     // The longest line read: the "# image" comment of 100 numbers, a unit's text, a row.
     static constexpr std::size_t kMaxLineBytes = 1024;
 
-    void line() {
-        std::size_t length = pending_.size();
-        if (length > 0 && pending_[length - 1] == '\r') --length;
-        const char* const at = pending_.data();
+    void line(const char* const at, std::size_t length) {
+        if (length > 0 && at[length - 1] == '\r') --length;
         if (!header_) {
             if (length > kMaxLineBytes) return;
             const QByteArray text(at, static_cast<qsizetype>(length));
