@@ -231,7 +231,7 @@ public:
                 const std::size_t room = kMaxLineBytes + 1 - pending_.size();
                 pending_.append(at, std::min(room, static_cast<std::size_t>(stop - at)));
                 if (!lineEnd) break;
-                line(pending_.data(), pending_.size());
+                line(pending_.data(), static_cast<std::size_t>(seen_ - lineStart_ - 1));
                 pending_.clear();
             }
             lineStart_ = seen_;
@@ -252,8 +252,10 @@ private:
     // The longest line read: the "# image" comment of 100 numbers, a unit's text, a row.
     static constexpr std::size_t kMaxLineBytes = 1024;
 
+    // length is the line's own, without its line end; at holds the line, or its first
+    // kMaxLineBytes + 1 bytes when it is longer.
     void line(const char* const at, std::size_t length) {
-        if (length > 0 && at[length - 1] == '\r') --length;
+        if (length <= kMaxLineBytes + 1 && length > 0 && at[length - 1] == '\r') --length;
         if (!header_) {
             if (length > kMaxLineBytes) return;
             const QByteArray text(at, static_cast<qsizetype>(length));

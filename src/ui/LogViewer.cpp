@@ -81,7 +81,7 @@ void LogTimePlot::setLog(const TelemetryLogData* log) {
     advanceMax_ = 10;
     if (log_) {
         // The parser lets only numbers the columns can hold through; a value beyond them (a
-        // log made elsewhere) is not drawn and does not stretch the axes.
+        // log made elsewhere) does not stretch the axes and is drawn at the plot's edge.
         const TelemetryLog::ColumnRange rpm = TelemetryLog::columnRange(TelemetryLog::Rpm);
         for (double v : log_->values[TelemetryLog::Rpm]) {
             if (v <= rpm.high) rpmMax_ = std::max(rpmMax_, v);
