@@ -8,8 +8,10 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include "files/HistoryStore.h"
+#include "i18n/LogTexts.h"
 
 namespace TelemetryLog {
 
@@ -203,69 +205,175 @@ void readComment(const QByteArray& line, TelemetryLogData& out) {
     }
 }
 
-}  // namespace
+// Takes the bytes in pieces of any size and splits them into lines. A line is held only up
+// to the length of the longest line of a log; what is longer is left out without being kept.
+class LogParser {
+public:
+    explicit LogParser(TelemetryLogData& out) : out_(out) {
+        const QString path = out.path;
+        out = TelemetryLogData{};
+        out.path = path;
+        pending_.reserve(kMaxLineBytes + 1);
+    }
 
-bool parseTelemetryLog(const QByteArray& bytes, TelemetryLogData& out, QString* error) {
-    const QString path = out.path;
-    out = TelemetryLogData{};
-    out.path = path;
-    const char* at = bytes.constData();
-    const char* const end = at + bytes.size();
-    bool header = false;
-    for (auto& column : out.values) column.reserve(static_cast<std::size_t>(bytes.size() / 40));
-    while (at < end) {
-        const char* lineEnd = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
-        if (!lineEnd) {
-            // Written up to a crash or a full disk: the row may be partial.
-            out.cutOff = true;
-            break;
-        }
-        const char* stop = lineEnd;
-        if (stop > at && stop[-1] == '\r') --stop;
-        if (!header) {
-            const QByteArray line(at, stop - at);
-            if (line.startsWith('#')) {
-                readComment(line, out);
-            } else if (line == TelemetryLog::columnHeader()) {
-                header = true;
-                for (const QByteArray& name : line.split(',')) out.columns << QString::fromUtf8(name);
+    // False once the bytes cannot be a log: no header within the first kMaxPreambleBytes.
+    bool feed(const char* at, qsizetype size) {
+        const char* const end = at + size;
+        while (at < end) {
+            if (!header_ && lineStart_ > TelemetryLog::kMaxPreambleBytes) return false;
+            const char* lineEnd = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+            const char* const stop = lineEnd ? lineEnd : end;
+            seen_ += stop - at + (lineEnd ? 1 : 0);
+            if (lineEnd && pending_.empty()) {
+                // A whole line in this piece: read where it lies.
+                line(at, static_cast<std::size_t>(stop - at));
+            } else {
+                const std::size_t room = kMaxLineBytes + 1 - pending_.size();
+                pending_.append(at, std::min(room, static_cast<std::size_t>(stop - at)));
+                if (!lineEnd) break;
+                line(pending_.data(), static_cast<std::size_t>(seen_ - lineStart_ - 1));
+                pending_.clear();
             }
-            at = lineEnd + 1;
-            continue;
+            lineStart_ = seen_;
+            at = stop + 1;
         }
+        return header_ || lineStart_ <= TelemetryLog::kMaxPreambleBytes;
+    }
+
+    // False when there was no header.
+    bool finish() {
+        // Written up to a crash or a full disk: the row may be partial.
+        if (header_ && !pending_.empty()) out_.cutOff = true;
+        pending_.clear();
+        return header_;
+    }
+
+private:
+    // The longest line read: the "# image" comment of 100 numbers, a unit's text, a row.
+    static constexpr std::size_t kMaxLineBytes = 1024;
+
+    // length is the line's own, without its line end; at holds the line, or its first
+    // kMaxLineBytes + 1 bytes when it is longer.
+    void line(const char* const at, std::size_t length) {
+        if (length <= kMaxLineBytes + 1 && length > 0 && at[length - 1] == '\r') --length;
+        if (!header_) {
+            if (length > kMaxLineBytes) return;
+            const QByteArray text(at, static_cast<qsizetype>(length));
+            if (text.startsWith('#')) {
+                readComment(text, out_);
+            } else if (text == TelemetryLog::columnHeader()) {
+                header_ = true;
+                for (const QByteArray& name : text.split(',')) out_.columns << QString::fromUtf8(name);
+            }
+            return;
+        }
+        if (length == 0) return;
+        if (length > std::size_t{TelemetryLog::kMaxRowBytes} || !row(at, at + length)) ++out_.leftOut;
+    }
+
+    // A row of another length, with a word, inf or nan in it, with a number its column cannot
+    // hold or with a time before the last row's is no row of ours.
+    bool row(const char* cell, const char* const stop) {
         std::array<double, TelemetryLog::ColumnCount> cells;
         cells.fill(std::numeric_limits<double>::quiet_NaN());
-        const char* cell = at;
-        int index = 0;
-        bool ok = true;
-        while (index < TelemetryLog::ColumnCount) {
+        for (int index = 0; index < TelemetryLog::ColumnCount; ++index) {
             const char* comma = std::find(cell, stop, ',');
-            if (comma != cell) {
+            const TelemetryLog::ColumnRange range = TelemetryLog::columnRange(index);
+            if (comma == cell) {
+                if (!range.mayBeEmpty) return false;
+            } else {
                 double value = 0;
                 const auto parsed = std::from_chars(cell, comma, value);
-                if (parsed.ec != std::errc() || parsed.ptr != comma) ok = false;
+                if (parsed.ec != std::errc() || parsed.ptr != comma) return false;
+                if (!std::isfinite(value) || value < range.low || value > range.high) return false;
+                if (range.whole && value != std::floor(value)) return false;
                 cells[static_cast<std::size_t>(index)] = value;
             }
-            ++index;
-            if (comma == stop) break;
-            cell = comma + 1;
+            const bool last = index == TelemetryLog::ColumnCount - 1;
+            if ((comma == stop) != last) return false;
+            if (!last) cell = comma + 1;
         }
-        // A row of another length or with a word in it is no row of ours: left out.
-        if (ok && index == TelemetryLog::ColumnCount && !std::isnan(cells[TelemetryLog::TimeMs])) {
-            for (std::size_t i = 0; i < cells.size(); ++i) out.values[i].push_back(cells[i]);
-        }
-        at = lineEnd + 1;
+        auto& times = out_.values[TelemetryLog::TimeMs];
+        if (!times.empty() && cells[TelemetryLog::TimeMs] < times.back()) return false;
+        for (std::size_t i = 0; i < cells.size(); ++i) out_.values[i].push_back(cells[i]);
+        return true;
     }
-    if (!header && error) *error = QStringLiteral("no telemetry log header");
-    return header;
+
+    TelemetryLogData& out_;
+    std::string pending_;  // the line so far, at most kMaxLineBytes + 1 of it
+    qint64 seen_ = 0;
+    qint64 lineStart_ = 0;  // where the line in pending_ began
+    bool header_ = false;
+};
+
+QString noHeader() { return logText(LogText::NoHeader); }
+
+}  // namespace
+
+namespace TelemetryLog {
+
+ColumnRange columnRange(int column) {
+    switch (column) {
+        case TimeMs:
+            return {0, kMaxTimeMs, false, false};
+        case Rpm:
+        case ProgrammingCount:
+            return {0, 65535, true, true};
+        case Advance:  // the advance code less 100
+            return {-100, 155, true, true};
+        case AdvanceMax:
+            return {0, 255, true, true};
+        case Supply:  // millivolts as volts
+            return {0, 65.535, false, true};
+        case LiveRowColumn:
+            return {1, 15, true, true};
+        default:  // the flags
+            return {0, 1, true, true};
+    }
+}
+
+}  // namespace TelemetryLog
+
+bool parseTelemetryLog(const QByteArray& bytes, TelemetryLogData& out, QString* error) {
+    LogParser parser(out);
+    if (parser.feed(bytes.constData(), bytes.size()) && parser.finish()) return true;
+    if (error) *error = noHeader();
+    return false;
+}
+
+bool readTelemetryLog(QIODevice& device, TelemetryLogData& out, QString* error) {
+    LogParser parser(out);
+    std::vector<char> piece(64 * 1024);
+    qint64 total = 0;
+    bool maybeLog = true;
+    while (maybeLog && total < TelemetryLog::kMaxLogBytes) {
+        const qint64 n = device.read(
+            piece.data(), std::min<qint64>(static_cast<qint64>(piece.size()), TelemetryLog::kMaxLogBytes - total));
+        if (n <= 0) break;
+        total += n;
+        maybeLog = parser.feed(piece.data(), static_cast<qsizetype>(n));
+    }
+    if (maybeLog && parser.finish()) return true;
+    if (error) *error = noHeader();
+    return false;
 }
 
 bool readTelemetryLog(const QString& path, TelemetryLogData& out, QString* error) {
+    // Asked before opening: opening a pipe would already wait for its writer.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        if (error) *error = logText(LogText::NotAPlainFile);
+        return false;
+    }
+    if (info.size() > TelemetryLog::kMaxLogBytes) {
+        if (error) *error = logText(LogText::TooLarge).arg(TelemetryLog::kMaxLogBytes / (1024 * 1024));
+        return false;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
         if (error) *error = file.errorString();
         return false;
     }
     out.path = path;
-    return parseTelemetryLog(file.readAll(), out, error);
+    return readTelemetryLog(file, out, error);
 }

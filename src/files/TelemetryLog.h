@@ -112,7 +112,10 @@ private:
 };
 
 // A log read back for the viewer: the header's facts and the rows column by column (an empty
-// cell reads as NaN). A last line without its line end (a crash while writing) is left out.
+// cell reads as NaN; every other cell is a finite number within its column's range). A last
+// line without its line end (a crash while writing) is left out, and so is every row that is
+// no row of ours (another number of cells, a word, inf or nan, a number its column cannot
+// hold, a time going back); those are counted.
 struct TelemetryLogData {
     QString path;
     QStringList comments;  // the "#" lines without the "#"
@@ -123,6 +126,7 @@ struct TelemetryLogData {
     QStringList columns;
     std::array<std::vector<double>, TelemetryLog::ColumnCount> values;
     bool cutOff = false;  // a partial last line was left out
+    qint64 leftOut = 0;   // rows left out as malformed
 
     int rowCount() const { return static_cast<int>(values[TelemetryLog::TimeMs].size()); }
     double timeAt(int row) const { return values[TelemetryLog::TimeMs][static_cast<std::size_t>(row)]; }
@@ -130,6 +134,36 @@ struct TelemetryLogData {
     int rowNear(double ms) const;
 };
 
-// False, with a reason in error, when the bytes carry no column header of the log.
+namespace TelemetryLog {
+
+// The most the viewer reads of a file. At one frame each 330 ms a row of 40 to 50 bytes makes
+// about half a megabyte an hour, so 16 MiB hold some 30 hours of riding: more than any one
+// recording, while the rows read back (14 numbers each) stay well below a gigabyte of memory.
+constexpr qint64 kMaxLogBytes = 16 * 1024 * 1024;
+// The comment lines and the column header come within this many bytes; a file without the
+// header there is no log.
+constexpr qint64 kMaxPreambleBytes = 64 * 1024;
+// A time beyond about 31 years is no time of a recording.
+constexpr double kMaxTimeMs = 1e12;
+
+// The values a column can hold: the frame's words and bytes, the flags 0 and 1, the curve's
+// rows 1 to 15.
+struct ColumnRange {
+    double low;
+    double high;
+    bool whole;  // whole numbers only
+    bool mayBeEmpty;
+};
+ColumnRange columnRange(int column);
+
+}  // namespace TelemetryLog
+
+// False, with a reason in error, when the bytes carry no column header of the log within
+// their first kMaxPreambleBytes.
 bool parseTelemetryLog(const QByteArray& bytes, TelemetryLogData& out, QString* error = nullptr);
+// The same, read piece by piece from device and never more than kMaxLogBytes: what comes
+// after that is left out as if the file ended there.
+bool readTelemetryLog(QIODevice& device, TelemetryLogData& out, QString* error = nullptr);
+// Only a plain file of at most kMaxLogBytes is opened: a pipe would wait for a writer, a
+// device might never end. error gets the reason in the current language.
 bool readTelemetryLog(const QString& path, TelemetryLogData& out, QString* error = nullptr);

@@ -74,6 +74,22 @@ constexpr std::array<LogTextRow, kLogTextCount> kTable = {{
     {T::ColumnPolarity, {"Polarity", "Polarität", "Polarité", "Polarita"}},
     {T::ColumnLiveRow, {"Curve row", "Kurvenzeile", "Ligne de courbe", "Řádek křivky"}},
     {T::ColumnProgrammings, {"Programmings", "Programmierungen", "Programmations", "Počet programování"}},
+    {T::NotAPlainFile,
+     {"it is not a plain file", "es ist keine gewöhnliche Datei", "ce n'est pas un fichier ordinaire",
+      "nejde o běžný soubor"}},
+    {T::TooLarge,
+     {"the file is larger than %1 MB, the most the viewer reads (about 30 hours of telemetry)",
+      "die Datei ist größer als %1 MB, mehr als die Anzeige liest (etwa 30 Stunden Telemetrie)",
+      "le fichier dépasse %1 Mo, la taille maximale que la visionneuse lit (environ 30 heures de télémesure)",
+      "soubor je větší než %1 MB, což je nejvíc, co prohlížeč načte (asi 30 hodin telemetrie)"}},
+    {T::NoHeader,
+     {"it has no column header of a telemetry log", "es fehlt die Spaltenüberschrift eines Telemetrieprotokolls",
+      "l'en-tête de colonnes d'un journal de télémesure est absent", "chybí záhlaví sloupců záznamu telemetrie"}},
+    {T::LeftOut,
+     {"Rows left out because they cannot be read (a cell that is no number or lies outside its range): %1",
+      "Ausgelassene unlesbare Zeilen (eine Zelle ohne Zahl oder außerhalb ihres Bereichs): %1",
+      "Lignes ignorées car illisibles (une cellule sans nombre ou hors de sa plage) : %1",
+      "Vynechané nečitelné řádky (buňka bez čísla nebo mimo svůj rozsah): %1"}},
 }};
 
 constexpr bool inIdOrder() {

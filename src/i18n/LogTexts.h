@@ -45,6 +45,10 @@ enum class LogText {
     ColumnPolarity,
     ColumnLiveRow,
     ColumnProgrammings,
+    NotAPlainFile,  // reasons for OpenError
+    TooLarge,       // "%1" the most the viewer reads, in MiB
+    NoHeader,
+    LeftOut,  // "%1" how many rows
     Count
 };
 

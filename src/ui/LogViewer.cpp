@@ -28,16 +28,36 @@ const QColor kAdvanceColour(210, 40, 20);
 const QColor kCursorColour(0, 150, 0);
 const QColor kGridColour(220, 220, 220);
 constexpr double kMinSpanMs = 200;
+// The shown span is at most this many times the whole log: zooming out further shows nothing new.
+constexpr double kMaxSpanTimes = 4;
+// The span keeps at least this many steps of the times' resolution (near 1e12 ms a double
+// still tells 0.1 us apart), so that zooming in ends while neighbouring times are told apart.
+constexpr double kMinSpanSteps = 1 << 16;
+// No axis gets more ticks than this, whatever its range: a plot is a few hundred pixels.
+constexpr int kMaxTicks = 200;
 
 // A tick step of 1, 2 or 5 times a power of ten that leaves at least minPx between ticks.
 double tickStep(double range, double lengthPx, double minPx) {
-    if (range <= 0 || lengthPx <= 0) return 1;
+    if (!(range > 0) || !(lengthPx > 0) || !std::isfinite(range)) return 1;
     const double raw = range * minPx / lengthPx;
+    if (!(raw > 0) || !std::isfinite(raw)) return 1;
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     for (double m : {1.0, 2.0, 5.0, 10.0}) {
         if (m * power >= raw) return m * power;
     }
     return 10 * power;
+}
+
+// The ticks from first up to high, step apart and at most kMaxTicks; each is computed from
+// its index, so a step too small to change the value still ends.
+template <typename Draw>
+void forEachTick(double first, double high, double step, Draw draw) {
+    if (!std::isfinite(first) || !std::isfinite(high) || !(step > 0) || !std::isfinite(step)) return;
+    for (int i = 0; i < kMaxTicks; ++i) {
+        const double value = first + i * step;
+        if (!(value <= high)) break;
+        draw(value);
+    }
 }
 
 QString number(double value, int decimals) { return QString::number(value, 'f', decimals); }
@@ -60,10 +80,16 @@ void LogTimePlot::setLog(const TelemetryLogData* log) {
     advanceMin_ = 0;
     advanceMax_ = 10;
     if (log_) {
-        for (double v : log_->values[TelemetryLog::Rpm]) rpmMax_ = std::max(rpmMax_, v);
+        // The parser lets only numbers the columns can hold through; a value beyond them (a
+        // log made elsewhere) does not stretch the axes and is drawn at the plot's edge.
+        const TelemetryLog::ColumnRange rpm = TelemetryLog::columnRange(TelemetryLog::Rpm);
+        for (double v : log_->values[TelemetryLog::Rpm]) {
+            if (v <= rpm.high) rpmMax_ = std::max(rpmMax_, v);
+        }
         for (int column : {TelemetryLog::Advance, TelemetryLog::AdvanceMax}) {
+            const TelemetryLog::ColumnRange range = TelemetryLog::columnRange(column);
             for (double v : log_->values[static_cast<std::size_t>(column)]) {
-                if (std::isnan(v)) continue;
+                if (!(v >= range.low && v <= range.high)) continue;
                 advanceMin_ = std::min(advanceMin_, v);
                 advanceMax_ = std::max(advanceMax_, v);
             }
@@ -76,20 +102,43 @@ void LogTimePlot::setLog(const TelemetryLogData* log) {
     showAll();
 }
 
-void LogTimePlot::showAll() {
+std::pair<double, double> LogTimePlot::wholeLog() const {
     const int rows = log_ ? log_->rowCount() : 0;
-    const double last = rows > 0 ? log_->timeAt(rows - 1) : 0;
-    setSpan(0, std::max(last, kMinSpanMs));
+    double first = rows > 0 ? log_->timeAt(0) : 0;
+    double last = rows > 0 ? log_->timeAt(rows - 1) : 0;
+    if (!std::isfinite(first) || !std::isfinite(last) || last < first) first = last = 0;
+    return {std::min(first, 0.0), std::max(last, kMinSpanMs)};
+}
+
+double LogTimePlot::minSpan() const {
+    const auto [first, last] = wholeLog();
+    const double far = std::max(std::abs(first), std::abs(last));
+    const double resolution = std::nextafter(far, std::numeric_limits<double>::infinity()) - far;
+    return std::max(kMinSpanMs, resolution * kMinSpanSteps);
+}
+
+double LogTimePlot::maxSpan() const {
+    const auto [first, last] = wholeLog();
+    // Kept a good way below the largest double, so that the span's ends stay finite too.
+    constexpr double kLargest = std::numeric_limits<double>::max() / 8;
+    return std::clamp((last - first) * kMaxSpanTimes, std::min(minSpan(), kLargest), kLargest);
+}
+
+void LogTimePlot::showAll() {
+    const auto [first, last] = wholeLog();
+    setSpan(first, last);
 }
 
 void LogTimePlot::setSpan(double fromMs, double toMs) {
-    if (toMs - fromMs < kMinSpanMs) {
-        const double middle = (fromMs + toMs) / 2;
-        fromMs = middle - kMinSpanMs / 2;
-        toMs = middle + kMinSpanMs / 2;
-    }
-    from_ = fromMs;
-    to_ = toMs;
+    // The span between the finest the times allow and a few times the whole log, its middle
+    // within the log: the view never leaves the log for good, and every time on it maps to
+    // a finite x.
+    if (!std::isfinite(fromMs) || !std::isfinite(toMs)) return;
+    const auto [first, last] = wholeLog();
+    const double span = std::clamp(toMs - fromMs, minSpan(), maxSpan());
+    const double middle = std::clamp(fromMs / 2 + toMs / 2, first, last);
+    from_ = middle - span / 2;
+    to_ = middle + span / 2;
     update();
 }
 
@@ -138,28 +187,28 @@ void LogTimePlot::paintEvent(QPaintEvent*) {
     const double timeStep =
         tickStep(to_ - from_, plot.width(), metrics.horizontalAdvance(QStringLiteral("0000.0")) + 16);
     const int timeDecimals = timeStep >= 1000 ? 0 : timeStep >= 100 ? 1 : 2;
-    for (double t = std::ceil(from_ / timeStep) * timeStep; t <= to_; t += timeStep) {
+    forEachTick(std::ceil(from_ / timeStep) * timeStep, to_, timeStep, [&](double t) {
         const double x = xAt(t);
         p.setPen(kGridColour);
         p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
         p.setPen(palette().text().color());
         const QString label = number(t / 1000, timeDecimals);
         p.drawText(QPointF(x - metrics.horizontalAdvance(label) / 2, plot.bottom() + metrics.ascent() + 3), label);
-    }
+    });
     const double rpmStep = tickStep(rpmMax_, plot.height(), metrics.height() * 1.8);
-    for (double r = 0; r <= rpmMax_ + 0.5; r += rpmStep) {
+    forEachTick(0, rpmMax_ + 0.5, rpmStep, [&](double r) {
         const double y = yRpm(r);
         p.setPen(kGridColour);
         p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         p.setPen(kRpmColour);
         const QString label = QString::number(r, 'f', 0);
         p.drawText(QPointF(plot.left() - 5 - metrics.horizontalAdvance(label), y + metrics.ascent() / 2 - 1), label);
-    }
+    });
     const double advanceStep = tickStep(advanceMax_ - advanceMin_, plot.height(), metrics.height() * 1.8);
     p.setPen(kAdvanceColour);
-    for (double a = advanceMin_; a <= advanceMax_ + 0.01; a += advanceStep) {
+    forEachTick(advanceMin_, advanceMax_ + 0.01, advanceStep, [&](double a) {
         p.drawText(QPointF(plot.right() + 5, yAdvance(a) + metrics.ascent() / 2 - 1), QString::number(a, 'f', 0));
-    }
+    });
     p.setPen(kRpmColour);
     p.drawText(QPointF(2, metrics.ascent() + 2), logText(LogText::AxisRpm));
     p.setPen(kAdvanceColour);
@@ -175,20 +224,24 @@ void LogTimePlot::paintEvent(QPaintEvent*) {
         // minimum and maximum per pixel column: a redraw costs the plot's width, not the log's length.
         const auto& times = log_->values[TelemetryLog::TimeMs];
         const auto first = std::lower_bound(times.begin(), times.end(), from_);
-        const auto last = std::upper_bound(times.begin(), times.end(), to_);
+        const auto last = std::upper_bound(first, times.end(), to_);
         const std::size_t begin = static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, first - times.begin() - 1));
         const std::size_t end = std::min(times.size(), static_cast<std::size_t>(last - times.begin()) + 1);
         p.save();
         p.setClipRect(plot.adjusted(0, -2, 0, 2));
         const bool sparse = end - begin < 2 * static_cast<std::size_t>(plot.width());
         p.setRenderHint(QPainter::Antialiasing, sparse);
+        // The lines are cut where they leave the plot: a row far outside the span lies
+        // millions of pixels away, beyond what an int or the rasteriser holds.
+        const double left = plot.left() - 2;
+        const double right = plot.right() + 2;
         const auto drawSeries = [&](int column, const QColor& colour, auto yFor) {
             const auto& values = log_->values[static_cast<std::size_t>(column)];
             QPolygonF path;
             path.reserve(static_cast<qsizetype>(
                 std::min<std::size_t>(end - begin, 4 * static_cast<std::size_t>(plot.width()) + 8)));
             bool open = false;
-            int columnX = std::numeric_limits<int>::min();
+            int columnX = 0;
             double low = 0, high = 0, lastY = 0, lastX = 0;
             const auto closeColumn = [&] {
                 if (open && low != high) {
@@ -197,28 +250,53 @@ void LogTimePlot::paintEvent(QPaintEvent*) {
                     path << QPointF(lastX, lastY);
                 }
             };
-            for (std::size_t i = begin; i < end; ++i) {
-                const double v = values[i];
-                if (std::isnan(v)) continue;
-                const double x = xAt(times[i]);
-                const double y = yFor(v);
+            // x lies between left and right.
+            const auto add = [&](double x, double y) {
                 const int px = static_cast<int>(std::floor(x));
                 if (open && px == columnX) {
                     low = std::min(low, y);
                     high = std::max(high, y);
                 } else {
                     closeColumn();
-                    if (open) {
-                        path << QPointF(x, y);
-                    } else {
-                        path << QPointF(x, y);
-                        open = true;
-                    }
+                    path << QPointF(x, y);
+                    open = true;
                     columnX = px;
                     low = high = y;
                 }
                 lastX = x;
                 lastY = y;
+            };
+            std::optional<QPointF> previous;
+            for (std::size_t i = begin; i < end; ++i) {
+                const double v = values[i];
+                const double x = xAt(times[i]);
+                if (!std::isfinite(v) || !std::isfinite(x)) continue;
+                const double y = std::clamp(yFor(v), plot.top() - 2, plot.bottom() + 2);
+                const QPointF point(x, y);
+                const bool inside = x >= left && x <= right;
+                if (!previous || previous->x() == x) {
+                    if (inside) add(x, y);
+                } else {
+                    // The part of the line from the previous row to this one between left and right.
+                    const QPointF from = *previous;
+                    const double dx = x - from.x();
+                    const double ta = (left - from.x()) / dx;
+                    const double tb = (right - from.x()) / dx;
+                    const double enter = std::max(0.0, std::min(ta, tb));
+                    const double leave = std::min(1.0, std::max(ta, tb));
+                    const auto at = [&](double t) {
+                        return QPointF(std::clamp(from.x() + t * dx, left, right), from.y() + t * (y - from.y()));
+                    };
+                    if (enter <= leave) {
+                        if (enter > 0) add(at(enter).x(), at(enter).y());
+                        if (inside) {
+                            add(x, y);
+                        } else {
+                            add(at(leave).x(), at(leave).y());
+                        }
+                    }
+                }
+                previous = point;
             }
             closeColumn();
             // A thin cosmetic pen where the rows are dense: a wide one would be stroked as an
@@ -297,7 +375,7 @@ protected:
         QImage seen(size(), QImage::Format_Mono);
         seen.fill(0);
         for (std::size_t i = 0; i < rpm.size(); ++i) {
-            if (std::isnan(rpm[i]) || std::isnan(advance[i]) || rpm[i] <= 0) continue;
+            if (!std::isfinite(rpm[i]) || !std::isfinite(advance[i]) || rpm[i] <= 0) continue;
             const QPointF point = at(i);
             const int x = static_cast<int>(point.x());
             const int y = static_cast<int>(point.y());
@@ -305,10 +383,11 @@ protected:
             seen.setPixel(x, y, 1);
             p.drawEllipse(point, 2.5, 2.5);
         }
-        if (cursorRow >= 0 && cursorRow < log->rowCount()) {
+        const std::size_t row = static_cast<std::size_t>(cursorRow);
+        if (cursorRow >= 0 && cursorRow < log->rowCount() && std::isfinite(rpm[row]) && std::isfinite(advance[row])) {
             p.setBrush(Qt::NoBrush);
             p.setPen(QPen(kCursorColour, 2));
-            p.drawEllipse(at(static_cast<std::size_t>(cursorRow)), 6, 6);
+            p.drawEllipse(at(row), 6, 6);
         }
     }
 
@@ -365,6 +444,7 @@ LogViewer::LogViewer(std::function<ParameterSet()> windowSet, std::function<void
     // The readout shows the log's own cells.
     readout_->setTextFormat(Qt::PlainText);
     readout_->setWordWrap(true);
+    readout_->setTextFormat(Qt::PlainText);
     readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     readout_->setMinimumHeight(readout_->fontMetrics().height() * 2 + 4);
     layout->addWidget(readout_);
@@ -372,6 +452,7 @@ LogViewer::LogViewer(std::function<ParameterSet()> windowSet, std::function<void
     note_->setObjectName("LogNote");
     note_->setTextFormat(Qt::PlainText);
     note_->setWordWrap(true);
+    note_->setTextFormat(Qt::PlainText);
     note_->hide();
     layout->addWidget(note_);
     auto* buttons = new QHBoxLayout;
@@ -411,7 +492,11 @@ void LogViewer::applyTexts() {
     save_->setText(logText(LogText::SavePicture));
     close_->setText(logText(LogText::Close));
     timePlot_->setToolTip(logText(LogText::ViewerHint));
-    note_->setText(logText(LogText::CutOff));
+    QStringList notes;
+    if (log_.cutOff) notes << logText(LogText::CutOff);
+    if (log_.leftOut > 0) notes << logText(LogText::LeftOut).arg(log_.leftOut);
+    note_->setText(notes.join(QLatin1Char('\n')));
+    note_->setVisible(!notes.isEmpty());
     setWindowTitle(logText(LogText::ViewerTitle).arg(QFileInfo(log_.path).fileName()));
     if (cursorRow_ >= 0) readout_->setText(cursorReadout());
     timePlot_->update();
@@ -427,7 +512,6 @@ bool LogViewer::open(const QString& path) {
     log_ = std::move(data);
     cursorRow_ = -1;
     readout_->clear();
-    note_->setVisible(log_.cutOff);
     timePlot_->setLog(&log_);
     curveView_->setLog(&log_);
     showSet();

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "files/TelemetryLog.h"
 
@@ -50,6 +51,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // The times from the log's start (or 0) to its end (at least kMinSpanMs).
+    std::pair<double, double> wholeLog() const;
+    double minSpan() const;
+    double maxSpan() const;
+
     const TelemetryLogData* log_ = nullptr;
     double from_ = 0;
     double to_ = 1000;
@@ -113,6 +119,8 @@ public:
     LogTimePlot* timePlot() const { return timePlot_; }
     LogCurveView* curveView() const { return curveView_; }
     QLabel* readout() const { return readout_; }
+    // The notes on what of the file was left out; hidden when nothing was.
+    QLabel* note() const { return note_; }
 
     void applyTexts();
 
