@@ -104,6 +104,15 @@ constexpr std::array<ConsoleTextRow, kConsoleTextCount> kTable = {{
      {"(from the settings file)", "(aus der Einstellungsdatei)", "(d'après le fichier de réglages)",
       "(ze souboru nastavení)"}},
     {"notPresent", {"not present", "nicht vorhanden", "absent", "není připojeno"}},
+    {"outputFolderMissing",
+     {"The folder does not exist: %1", "Der Ordner existiert nicht: %1", "Le dossier n'existe pas : %1",
+      "Složka neexistuje: %1"}},
+    {"outputNotWritable",
+     {"Cannot write here: %1", "Hier kann nicht geschrieben werden: %1", "Impossible d'écrire ici : %1",
+      "Sem nelze zapisovat: %1"}},
+    {"stdoutFailed",
+     {"Writing to standard output failed.", "Schreiben auf die Standardausgabe fehlgeschlagen.",
+      "L'écriture sur la sortie standard a échoué.", "Zápis na standardní výstup selhal."}},
 }};
 
 constexpr std::array<QString ConsoleTexts::*, kConsoleTextCount> kMembers = {
@@ -125,7 +134,8 @@ constexpr std::array<QString ConsoleTexts::*, kConsoleTextCount> kMembers = {
     &ConsoleTexts::differenceCount,   &ConsoleTexts::unitText,
     &ConsoleTexts::imageVersion,      &ConsoleTexts::readingAllowed,
     &ConsoleTexts::noDevices,         &ConsoleTexts::fromSettings,
-    &ConsoleTexts::notPresent,
+    &ConsoleTexts::notPresent,        &ConsoleTexts::outputFolderMissing,
+    &ConsoleTexts::outputNotWritable, &ConsoleTexts::stdoutFailed,
 };
 
 }  // namespace

@@ -46,6 +46,9 @@ struct ConsoleTexts {
     QString noDevices;
     QString fromSettings;
     QString notPresent;
+    QString outputFolderMissing;  // %1 the folder
+    QString outputNotWritable;    // %1 the path
+    QString stdoutFailed;
 };
 
 // The texts of one language; a value outside the four gives English.
@@ -55,5 +58,5 @@ struct ConsoleTextRow {
     const char* entry;
     std::array<const char*, kLanguageCount> text;  // UTF-8, LanguageId order
 };
-constexpr int kConsoleTextCount = 37;
+constexpr int kConsoleTextCount = 40;
 const std::array<ConsoleTextRow, kConsoleTextCount>& consoleTextTable();

@@ -1,4 +1,8 @@
+#include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -148,6 +152,8 @@ private slots:
     void silentUnit();
     void interruptedProgram();
     void monitorCsv();
+    void refusedWithReason_data();
+    void refusedWithReason();
 };
 
 // Every text in four languages, each with the placeholders of the English one, and the
@@ -388,6 +394,125 @@ void CtlTest::monitorCsv() {
         QCOMPARE(cells[5], QByteArray("1"));  // pick-up signal
         QCOMPARE(cells[13], QByteArray("3"));
     }
+}
+
+// How a port is kept from opening, or the place to save made unusable, in refusedWithReason.
+enum class Obstacle { None, PortHeld, PortForbidden };
+Q_DECLARE_METATYPE(Obstacle)
+
+void CtlTest::refusedWithReason_data() {
+    QTest::addColumn<QStringList>("args");  // %sim the unit's device, %dir a scratch folder
+    QTest::addColumn<Obstacle>("obstacle");
+    QTest::addColumn<bool>("stdoutFull");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("errLines");  // each the start of a line of standard error
+    QTest::addColumn<QString>("mustNotExist");
+
+    const QStringList none;
+    QTest::newRow("stdout full, version") << QStringList{"--version"} << Obstacle::None << true << 1
+                                          << QStringList{"velmorctl: Writing to standard output failed."} << "";
+    QTest::newRow("stdout full, info, German")
+        << QStringList{"--lang", "de", "--port", "%sim", "info"} << Obstacle::None << true << 1
+        << QStringList{"velmorctl: Schreiben auf die Standardausgabe fehlgeschlagen."} << "";
+    QTest::newRow("stdout full, help, Czech") << QStringList{"--lang", "cz", "--help"} << Obstacle::None << true << 1
+                                              << QStringList{"velmorctl: Zápis na standardní výstup selhal."} << "";
+    QTest::newRow("-o into a missing folder")
+        << QStringList{"--port", "%sim", "read", "-o", "%dir/new/deeper/a.ign"} << Obstacle::None << false << 2
+        << QStringList{"The folder does not exist: %dir/new/deeper"} << "%dir/new";
+    QTest::newRow("-o into a missing folder, Czech")
+        << QStringList{"--lang", "cz", "--port", "%sim", "read", "-o", "%dir/gone/a.ign"} << Obstacle::None << false
+        << 2 << QStringList{"Složka neexistuje: %dir/gone"} << "%dir/gone";
+    QTest::newRow("-o names a folder") << QStringList{"--port", "%sim", "read", "-o", "%dir"} << Obstacle::None << false
+                                       << 2 << QStringList{"Cannot write here: %dir"} << "";
+    QTest::newRow("-o where nothing may be made")
+        << QStringList{"--port", "%sim", "read", "-o", "/proc/velmor.ign"} << Obstacle::None << false << 2
+        << QStringList{"Cannot write here: /proc/velmor.ign"} << "/proc/velmor.ign";
+    QTest::newRow("port missing") << QStringList{"--port", "%dir/ttyNone", "info"} << Obstacle::None << false << 1
+                                  << QStringList{"Com opening error! %dir/ttyNone", "%dir/ttyNone does not exist."}
+                                  << "";
+    QTest::newRow("port missing, French")
+        << QStringList{"--lang", "fr", "--port", "%dir/ttyNone", "info"} << Obstacle::None << false << 1
+        << QStringList{"%dir/ttyNone n'existe pas."} << "";
+    QTest::newRow("port busy") << QStringList{"--port", "%sim", "info"} << Obstacle::PortHeld << false << 1
+                               << QStringList{"Com opening error! %sim",
+                                              "%sim is in use by another program (tst_velmorctl ("}
+                               << "";
+    QTest::newRow("port busy, German, -o good")
+        << QStringList{"--lang", "de", "--port", "%sim", "read", "-o", "%dir/b.ign"} << Obstacle::PortHeld << false << 1
+        << QStringList{"%sim wird von einem anderen Programm benutzt (tst_velmorctl ("} << "%dir/b.ign";
+    QTest::newRow("port forbidden")
+        << QStringList{"--port", "%locked", "info"} << Obstacle::PortForbidden << false << 1
+        << QStringList{"%locked: access denied; the device belongs to the group \"%group\"."} << "";
+}
+
+// Refused before anything reaches the unit: the exit status, the lines on standard error
+// (the window's reason under "Com opening error!"), no request at the unit and nothing made.
+void CtlTest::refusedWithReason() {
+    QFETCH(QStringList, args);
+    QFETCH(Obstacle, obstacle);
+    QFETCH(bool, stdoutFull);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, errLines);
+    QFETCH(QString, mustNotExist);
+
+    Sim sim;
+    QVERIFY(sim.start({"--no-line-time"}, file("sim-refused.log")));
+    QTemporaryDir scratch;
+    // A device node only its owner may open, in a folder everyone may look into.
+    QTemporaryDir open;
+    QVERIFY(QFile::setPermissions(
+        open.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                         QFileDevice::ExeOther | QFileDevice::ReadGroup | QFileDevice::ExeGroup));
+    const QString locked = open.filePath(QStringLiteral("ttyLocked"));
+    {
+        QFile node(locked);
+        QVERIFY(node.open(QIODevice::WriteOnly));
+        QVERIFY(node.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    }
+    const group* g = ::getgrgid(::getegid());
+    const QString groupName = g ? QString::fromLocal8Bit(g->gr_name) : QString::number(::getegid());
+    const auto fill = [&](QString s) {
+        return s.replace(QStringLiteral("%sim"), sim.path)
+            .replace(QStringLiteral("%dir"), scratch.path())
+            .replace(QStringLiteral("%locked"), locked)
+            .replace(QStringLiteral("%group"), groupName);
+    };
+    QStringList command;
+    for (const QString& a : args) command << fill(a);
+
+    int held = -1;
+    if (obstacle == Obstacle::PortHeld) {
+        // Held as the window holds it: open and locked.
+        held = ::open(QFile::encodeName(sim.path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(held >= 0);
+        QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
+    }
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    if (stdoutFull) p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    if (obstacle == Obstacle::PortForbidden && ::geteuid() == 0) {
+        // Root opens anything: the tool runs as nobody instead.
+        command.prepend(QStringLiteral(VELMORCTL_PATH));
+        command = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+        p.start(QStringLiteral("setpriv"), command);
+    } else {
+        p.start(QStringLiteral(VELMORCTL_PATH), command);
+    }
+    QVERIFY(p.waitForFinished(kCommandMs));
+    if (held >= 0) ::close(held);
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), exitCode);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    const QStringList lines = err.split(QLatin1Char('\n'));
+    for (const QString& expected : errLines) {
+        const QString start = fill(expected);
+        QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(start); }),
+                 qPrintable(err));
+    }
+    if (!stdoutFull) QVERIFY(!err.contains(QStringLiteral("standard output")));
+    if (!mustNotExist.isEmpty()) QVERIFY2(!QFileInfo::exists(fill(mustNotExist)), qPrintable(fill(mustNotExist)));
+    // Nothing went to the unit when the port or the place to save stopped the command.
+    if (obstacle != Obstacle::None || !mustNotExist.isEmpty()) QCOMPARE(counter(sim.state(), "received"), 0);
 }
 
 QTEST_GUILESS_MAIN(CtlTest)

@@ -40,6 +40,7 @@ std::int64_t ScriptPort::read(std::uint8_t* buffer, std::int64_t max) {
     if (exchange) {
         r.mode = exchange->mode();
         r.command = exchange->commandByte();
+        r.attempt = exchange->attempt();
     }
     reads.push_back(r);
     return r.size;

@@ -23,6 +23,7 @@ public:
         std::int64_t size = 0;
         ExchangeMode mode = ExchangeMode::Idle;
         std::uint8_t command = 0;
+        std::uint8_t attempt = 0;  // 0: the command has sent nothing yet
     };
     struct Write {
         LinkFrame bytes{};

@@ -304,10 +304,14 @@ private:
         unit_.answer(w, script_, *port_);
     }
 
+    // A frame the exchange must take: valid telemetry, or a sealed answer to the step that
+    // runs. Before a command's first send nothing can answer it, so what comes in then is as
+    // foreign as a block answer while idle: not taken, and the watchdog keeps counting.
     bool validAnswerFor(const ScriptPort::Read& r) const {
         if (r.size < kFrameSize || !checkByteValid(r.head)) return false;
         if (r.head[0] == kTelemetryAnswer) return true;
-        return r.mode != ExchangeMode::Idle && r.head[0] == (r.command ^ kAnswerBit) && (r.command & kBlockMask) <= 1;
+        return r.mode != ExchangeMode::Idle && r.attempt > 0 && r.head[0] == (r.command ^ kAnswerBit) &&
+               (r.command & kBlockMask) <= 1;
     }
 
     void tick() {
@@ -341,6 +345,7 @@ private:
             const ScriptPort::Read& r = port_->reads[i];
             if (r.size < kFrameSize || !checkByteValid(r.head)) continue;
             validFrame = validFrame || validAnswerFor(r);
+            if (r.attempt == 0 && r.head[0] != kTelemetryAnswer) continue;
             if ((r.head[0] == (kProgramHeaderCommand | kAnswerBit) && r.mode == ExchangeMode::Program &&
                  r.command == kProgramHeaderCommand) ||
                 (r.head[0] == (kReadHeaderCommand | kAnswerBit) && r.mode == ExchangeMode::Read &&

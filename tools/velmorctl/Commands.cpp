@@ -9,6 +9,7 @@
 #include <array>
 
 #include "MonitorFormat.h"
+#include "OutputTarget.h"
 #include "PortList.h"
 #include "RangeCheck.h"
 #include "files/ConfigPaths.h"
@@ -178,7 +179,24 @@ int infoCommand(CtlContext& c) {
     return kOk;
 }
 
+// Before a read: a place to save it must exist, or the unit's set would be read for nothing.
+std::optional<int> checkOutput(CtlContext& c, const QString& path) {
+    switch (OutputTarget::check(path)) {
+        case OutputTarget::Check::Writable:
+            return std::nullopt;
+        case OutputTarget::Check::FolderMissing:
+            c.err << c.console.outputFolderMissing.arg(QFileInfo(path).absolutePath()) << Qt::endl;
+            return kUsage;
+        case OutputTarget::Check::NotWritable:
+            break;
+    }
+    c.err << c.console.outputNotWritable.arg(path) << Qt::endl;
+    return kUsage;
+}
+
 int readCommand(CtlContext& c) {
+    const QString path = QFileInfo(c.options.output).absoluteFilePath();
+    if (const auto status = checkOutput(c, path)) return *status;
     CtlSession session(c.port, c.messages, c.err);
     if (!session.openPort()) return kFailed;
     const CtlSession::Outcome outcome = session.runCommand(&DeviceExchange::startRead);
@@ -188,7 +206,8 @@ int readCommand(CtlContext& c) {
     const QStringList keys = bringIntoWindowRanges(toSave);
     if (!keys.isEmpty()) c.err << c.console.outOfRange.arg(keys.join(QStringLiteral(", "))) << Qt::endl;
     toSave.validate();
-    const QString path = QFileInfo(c.options.output).absoluteFilePath();
+    // Asked again: the folder may have gone while the unit was read, and saving makes none.
+    if (const auto status = checkOutput(c, path)) return *status;
     if (!ParameterFile::save(path, toSave)) {
         c.err << c.messages.fileOpenError << ' ' << path << Qt::endl;
         return kUsage;
@@ -270,8 +289,14 @@ int monitorCommand(CtlContext& c) {
         c.out << (c.options.csv ? monitorCsvRow(clock.elapsed(), values, row) : monitorLine(values, c.messages))
               << Qt::endl;
     });
-    // Runs until interrupted; that is the normal end here.
-    return session.run([]() -> std::optional<int> { return std::nullopt; }, [] { return kOk; });
+    // Runs until interrupted; that is the normal end here. Output that no longer gets
+    // anywhere ends it too (main reports it).
+    return session.run(
+        [&c]() -> std::optional<int> {
+            if (c.out.status() != QTextStream::Ok) return kFailed;
+            return std::nullopt;
+        },
+        [] { return kOk; });
 }
 
 struct CommandEntry {

@@ -6,6 +6,7 @@
 
 #include "i18n/WindowTexts.h"
 #include "link/InterruptPipe.h"
+#include "link/PortDiagnosis.h"
 
 namespace {
 QString connectionText() {
@@ -50,6 +51,10 @@ void CtlSession::portOpenFailed() {
     openFailed_ = true;
     const QString name = device();
     err_ << texts_.portOpenError << (name.isEmpty() ? QString() : QLatin1Char(' ') + name) << Qt::endl;
+    // The window's reason under it: missing (with what is present), permission, busy.
+    if (link_.portNumber() != 0)
+        err_ << PortDiagnosis::reason(link_.lastOpenFailure(), link_.mapping().lister().devices(), currentLanguage())
+             << Qt::endl;
 }
 
 int CtlSession::run(const std::function<std::optional<int>()>& afterTick, const std::function<int()>& onInterrupt) {

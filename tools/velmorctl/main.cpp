@@ -2,6 +2,7 @@
 // window's own exchange and link. main only parses the command line and wires.
 #include <QCoreApplication>
 #include <QTextStream>
+#include <cstdio>
 
 #include "Commands.h"
 #include "CtlOptions.h"
@@ -10,6 +11,21 @@
 #include "files/ConfigPaths.h"
 #include "files/IniFile.h"
 #include "link/InterruptPipe.h"
+
+namespace {
+
+// Results go to standard output; one that did not get there (a full disk, a closed pipe) is
+// a failed command, whatever the unit said. Status 2 stays: it says more.
+int finish(QTextStream& out, QTextStream& err, const ConsoleTexts& console, int status) {
+    out.flush();
+    bool written = out.status() == QTextStream::Ok;
+    written = std::fflush(stdout) == 0 && std::ferror(stdout) == 0 && written;
+    if (written) return status;
+    err << "velmorctl: " << console.stdoutFailed << Qt::endl;
+    return status == ExitStatus::kOk ? ExitStatus::kFailed : status;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -21,7 +37,7 @@ int main(int argc, char* argv[]) {
     // Before the settings are read: the version alone, in no language.
     if (options.version && options.error == CtlOptions::Error::None) {
         out << "velmorctl " << kVelmorVersion << Qt::endl;
-        return ExitStatus::kOk;
+        return finish(out, err, consoleTexts(LanguageId::English), ExitStatus::kOk);
     }
 
     // The window's settings give the defaults: its port, its [PORTS] devices, its language.
@@ -39,7 +55,7 @@ int main(int argc, char* argv[]) {
 
     if (options.help) {
         out << CtlOptions::helpText(console);
-        return ExitStatus::kOk;
+        return finish(out, err, console, ExitStatus::kOk);
     }
     if (options.error != CtlOptions::Error::None) {
         err << "velmorctl: " << options.errorText(console) << '\n'
@@ -55,5 +71,5 @@ int main(int argc, char* argv[]) {
     choice.adapter.load(ini);
     InterruptPipe::install();
     CtlContext context{options, choice, messages, console, out, err};
-    return runCtlCommand(context);
+    return finish(out, err, console, runCtlCommand(context));
 }
