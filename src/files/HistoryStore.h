@@ -50,11 +50,25 @@ public:
 
     static QByteArray toBytes(HistoryKind kind, const ParameterSet& set, std::optional<int> programmingCount,
                               const QDateTime& when);
-    // The header lines of a history file; empty when the bytes do not start like one.
+    // The header lines of a history file, looked for in its first kHeadBytes only; empty when
+    // the bytes do not start like one. The texts are never longer than the writer makes them
+    // (kMaxUnitText and kMaxFirmware characters) and a programming count is one a unit can
+    // report (0..65535); anything else in a file is left out.
+    static constexpr qint64 kHeadBytes = 2048;
+    static constexpr int kMaxUnitText = ImageByte::unitTextLength;
+    static constexpr int kMaxFirmware = 5;
     static std::optional<Entry> parseHeader(const QByteArray& head);
+
     // Opens a history file (or any parameter file): the stored image first, then the keys as
     // Open reads them. False, set untouched, when the parameter-file header is not accepted.
+    // Reads at most kMaxFileBytes; the files the store writes are far shorter.
+    static constexpr qint64 kMaxFileBytes = 256 * 1024;
     static bool read(QIODevice& in, ParameterSet& set);
+    // As read, then every field outside the range of its window control is brought to the
+    // nearest end of that range, as File, Open does (ParameterFile::readInRange): a field the
+    // keys name is judged as the file holds it, any other by what the stored image gave it.
+    // outOfRangeKeys receives the keys of the fields that were out, in the writer's order.
+    static bool readInRange(QIODevice& in, ParameterSet& set, QStringList* outOfRangeKeys);
 
     static QString kindWord(HistoryKind kind);
     // The unit's text (image bytes 16..45 up to the first zero) and the firmware version
@@ -63,7 +77,11 @@ public:
     static QString firmware(const ParameterSet& set);
 
 private:
-    QString fileNameFor(HistoryKind kind, const ParameterSet& set, const QDateTime& when) const;
+    // The set with the file's stored image put in, when it holds a whole one.
+    static ParameterSet withStoredImage(const QByteArray& bytes, const ParameterSet& set);
+    // Creates the new file under a name no entry of the folder has, never through an entry
+    // that is there (a planted link included); empty when no file could be written whole.
+    QString create(HistoryKind kind, const ParameterSet& set, const QDateTime& when, const QByteArray& bytes) const;
     QStringList historyFiles() const;  // oldest first
 
     QString folder_;
