@@ -24,6 +24,17 @@ const QRegularExpression& namePattern() {
 // Tries for a free name end here: a folder that full is not written to.
 constexpr int kMaxNameTries = 1000;
 
+// At most limit bytes, from a device that may hand them out in pieces.
+QByteArray readBounded(QIODevice& in, qint64 limit) {
+    QByteArray bytes;
+    while (bytes.size() < limit) {
+        const QByteArray piece = in.read(limit - bytes.size());
+        if (piece.isEmpty()) break;
+        bytes += piece;
+    }
+    return bytes;
+}
+
 // Anything under the name: a file, a folder, a link, even one whose target is missing
 // (exists() follows links and says no for that).
 bool entryAt(const QString& path) {
@@ -189,7 +200,7 @@ ParameterSet HistoryStore::withStoredImage(const QByteArray& bytes, const Parame
 }
 
 bool HistoryStore::read(QIODevice& in, ParameterSet& set) {
-    const QByteArray bytes = in.read(kMaxFileBytes);
+    const QByteArray bytes = readBounded(in, kMaxFileBytes);
     ParameterSet result = withStoredImage(bytes, set);
     QBuffer buffer;
     buffer.setData(bytes);
@@ -200,7 +211,7 @@ bool HistoryStore::read(QIODevice& in, ParameterSet& set) {
 }
 
 bool HistoryStore::readInRange(QIODevice& in, ParameterSet& set, QStringList* outOfRangeKeys) {
-    const QByteArray bytes = in.read(kMaxFileBytes);
+    const QByteArray bytes = readBounded(in, kMaxFileBytes);
     ParameterSet result = withStoredImage(bytes, set);
     QBuffer buffer;
     buffer.setData(bytes);
