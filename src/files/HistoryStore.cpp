@@ -6,9 +6,13 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <algorithm>
 
-#include "files/FileSaver.h"
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 #include "files/ParameterFile.h"
 
 namespace {
@@ -33,6 +37,18 @@ QByteArray readBounded(QIODevice& in, qint64 limit) {
         bytes += piece;
     }
     return bytes;
+}
+
+// Gives the file at from the name to as well, only when no entry of any kind has that name:
+// link(2) fails on anything there and never follows a link at to, so nothing planted under
+// the name is written through or replaced.
+bool placeUnder(const QString& from, const QString& to) {
+#ifdef Q_OS_UNIX
+    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#else
+    // Elsewhere a copy under the new name, made only when the name is free.
+    return QFile::copy(from, to);
+#endif
 }
 
 // Anything under the name: a file, a folder, a link, even one whose target is missing
@@ -223,25 +239,24 @@ bool HistoryStore::readInRange(QIODevice& in, ParameterSet& set, QStringList* ou
 
 QString HistoryStore::create(HistoryKind kind, const ParameterSet& set, const QDateTime& when,
                              const QByteArray& bytes) const {
+    // The content goes whole into a new temporary file of the folder first (created anew, a
+    // name the list ignores), and only then gets its name: nobody sees a file half written,
+    // and a failure leaves nothing behind.
     if (!QDir().mkpath(folder_)) return {};
+    QTemporaryFile temp(folder_ + QStringLiteral("/.history-XXXXXX"));
+    if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush()) return {};
+#ifdef Q_OS_UNIX
+    if (::fsync(temp.handle()) != 0) return {};
+#endif
     const QString unit = unitText(set).isEmpty() ? firmware(set) : unitText(set);
     const QString stem = folder_ + QLatin1Char('/') + when.toString(QLatin1String(kNameTime)) + QLatin1Char('_') +
                          kindWord(kind) + QLatin1Char('_') + safeForName(unit);
     for (int n = 1; n <= kMaxNameTries; ++n) {
         const QString path = n == 1 ? stem + QStringLiteral(".ign")
                                     : stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".ign");
-        // The name is taken by creating the file: NewOnly fails on any entry already there, a
-        // link included, so nothing is ever written through something planted at that name.
-        // The content then replaces this empty file of our own as every save does.
-        QFile reserved(path);
-        if (!reserved.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (entryAt(path)) continue;
-            return {};
-        }
-        reserved.close();
-        if (FileSaver::save(path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); })) return path;
-        QFile::remove(path);
-        return {};
+        if (placeUnder(temp.fileName(), path)) return path;  // the temporary name goes with temp
+        // Anything already under the name, a link included, keeps it: the next number.
+        if (!entryAt(path)) return {};
     }
     return {};
 }

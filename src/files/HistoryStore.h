@@ -38,8 +38,10 @@ public:
     explicit HistoryStore(QString folder = defaultFolder()) : folder_(std::move(folder)) {}
     const QString& folder() const { return folder_; }
 
-    // Writes one file through FileSaver and then removes the oldest beyond kKeep. Returns the
-    // new file's path, or empty when it could not be written whole (nothing is left behind).
+    // Writes one new file, whole before it appears under its name, and then removes the oldest
+    // beyond kKeep. The name is one no entry of the folder has (a number is added as needed);
+    // an entry already there, a link to anywhere included, is never written through. Returns
+    // the new file's path, or empty when it could not be written whole (nothing is left behind).
     QString add(HistoryKind kind, const ParameterSet& set, std::optional<int> programmingCount,
                 const QDateTime& when = QDateTime::currentDateTime());
 
@@ -79,8 +81,7 @@ public:
 private:
     // The set with the file's stored image put in, when it holds a whole one.
     static ParameterSet withStoredImage(const QByteArray& bytes, const ParameterSet& set);
-    // Creates the new file under a name no entry of the folder has, never through an entry
-    // that is there (a planted link included); empty when no file could be written whole.
+    // Writes bytes to a new file under the first free name for the set; empty on failure.
     QString create(HistoryKind kind, const ParameterSet& set, const QDateTime& when, const QByteArray& bytes) const;
     QStringList historyFiles() const;  // oldest first
 
