@@ -28,11 +28,13 @@ const QRegularExpression& namePattern() {
 // Tries for a free name end here: a folder that full is not written to.
 constexpr int kMaxNameTries = 1000;
 
-// At most limit bytes, from a device that may hand them out in pieces.
+// At most limit bytes, from a device that may hand them out in pieces. Asked for in chunks:
+// read(n) sets n bytes aside before it knows how many come.
 QByteArray readBounded(QIODevice& in, qint64 limit) {
+    constexpr qint64 kChunk = 4096;
     QByteArray bytes;
     while (bytes.size() < limit) {
-        const QByteArray piece = in.read(limit - bytes.size());
+        const QByteArray piece = in.read(std::min(kChunk, limit - bytes.size()));
         if (piece.isEmpty()) break;
         bytes += piece;
     }
