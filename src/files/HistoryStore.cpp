@@ -3,11 +3,16 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <algorithm>
 
-#include "files/FileSaver.h"
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 #include "files/ParameterFile.h"
 
 namespace {
@@ -20,8 +25,40 @@ const QRegularExpression& namePattern() {
     return pattern;
 }
 
-// Enough of a file for its header lines; they are far shorter.
-constexpr qint64 kHeadBytes = 2048;
+// Tries for a free name end here: a folder that full is not written to.
+constexpr int kMaxNameTries = 1000;
+
+// At most limit bytes, from a device that may hand them out in pieces. Asked for in chunks:
+// read(n) sets n bytes aside before it knows how many come.
+QByteArray readBounded(QIODevice& in, qint64 limit) {
+    constexpr qint64 kChunk = 4096;
+    QByteArray bytes;
+    while (bytes.size() < limit) {
+        const QByteArray piece = in.read(std::min(kChunk, limit - bytes.size()));
+        if (piece.isEmpty()) break;
+        bytes += piece;
+    }
+    return bytes;
+}
+
+// Gives the file at from the name to as well, only when no entry of any kind has that name:
+// link(2) fails on anything there and never follows a link at to, so nothing planted under
+// the name is written through or replaced.
+bool placeUnder(const QString& from, const QString& to) {
+#ifdef Q_OS_UNIX
+    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#else
+    // Elsewhere a copy under the new name, made only when the name is free.
+    return QFile::copy(from, to);
+#endif
+}
+
+// Anything under the name: a file, a folder, a link, even one whose target is missing
+// (exists() follows links and says no for that).
+bool entryAt(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
 
 QByteArray encode(const QString& text) {
     if (text.isEmpty()) return QByteArrayLiteral("-");
@@ -117,7 +154,8 @@ QByteArray HistoryStore::toBytes(HistoryKind kind, const ParameterSet& set, std:
     return out;
 }
 
-std::optional<HistoryStore::Entry> HistoryStore::parseHeader(const QByteArray& head) {
+std::optional<HistoryStore::Entry> HistoryStore::parseHeader(const QByteArray& bytes) {
+    const QByteArray head = bytes.left(kHeadBytes);
     Entry entry;
     bool marked = false;
     bool kindSeen = false;
@@ -139,21 +177,21 @@ std::optional<HistoryStore::Entry> HistoryStore::parseHeader(const QByteArray& h
             entry.kind = *kind;
             kindSeen = true;
         } else if (key == "UNIT") {
-            entry.unitText = decode(value);
+            entry.unitText = decode(value).left(kMaxUnitText);
         } else if (key == "FIRMWARE") {
-            entry.firmware = decode(value);
+            entry.firmware = decode(value).left(kMaxFirmware);
         } else if (key == "PROGRAMMINGS") {
             bool ok = false;
-            const int count = value.toInt(&ok);
-            if (ok) entry.programmingCount = count;
+            const uint count = value.toUInt(&ok);
+            entry.programmingCount.reset();
+            if (ok && count <= 0xFFFFu) entry.programmingCount = static_cast<int>(count);
         }
     }
     if (!marked || !kindSeen) return std::nullopt;
     return entry;
 }
 
-bool HistoryStore::read(QIODevice& in, ParameterSet& set) {
-    const QByteArray bytes = in.readAll();
+ParameterSet HistoryStore::withStoredImage(const QByteArray& bytes, const ParameterSet& set) {
     // The stored image brings back what the keys do not carry (the spare bytes); the keys
     // follow, so a file edited by hand says what its keys say. An image that is cut short or
     // holds something other than bytes is not used at all.
@@ -176,6 +214,12 @@ bool HistoryStore::read(QIODevice& in, ParameterSet& set) {
     }
     ParameterSet result = set;
     if (imageValid && taken == kImageSize) result.replaceImage(image);
+    return result;
+}
+
+bool HistoryStore::read(QIODevice& in, ParameterSet& set) {
+    const QByteArray bytes = readBounded(in, kMaxFileBytes);
+    ParameterSet result = withStoredImage(bytes, set);
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -184,27 +228,51 @@ bool HistoryStore::read(QIODevice& in, ParameterSet& set) {
     return true;
 }
 
-QString HistoryStore::fileNameFor(HistoryKind kind, const ParameterSet& set, const QDateTime& when) const {
+bool HistoryStore::readInRange(QIODevice& in, ParameterSet& set, QStringList* outOfRangeKeys) {
+    const QByteArray bytes = readBounded(in, kMaxFileBytes);
+    ParameterSet result = withStoredImage(bytes, set);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    if (!ParameterFile::readInRange(buffer, result, outOfRangeKeys)) return false;
+    set = result;
+    return true;
+}
+
+QString HistoryStore::create(HistoryKind kind, const ParameterSet& set, const QDateTime& when,
+                             const QByteArray& bytes) const {
+    // The content goes whole into a new temporary file of the folder first (created anew, a
+    // name the list ignores), and only then gets its name: nobody sees a file half written,
+    // and a failure leaves nothing behind.
+    if (!QDir().mkpath(folder_)) return {};
+    QTemporaryFile temp(folder_ + QStringLiteral("/.history-XXXXXX"));
+    if (!temp.open() || temp.write(bytes) != bytes.size() || !temp.flush()) return {};
+#ifdef Q_OS_UNIX
+    if (::fsync(temp.handle()) != 0) return {};
+#endif
     const QString unit = unitText(set).isEmpty() ? firmware(set) : unitText(set);
-    const QString stem = when.toString(QLatin1String(kNameTime)) + QLatin1Char('_') + kindWord(kind) +
-                         QLatin1Char('_') + safeForName(unit);
-    QString name = stem + QStringLiteral(".ign");
-    for (int n = 2; QFile::exists(folder_ + QLatin1Char('/') + name); ++n)
-        name = stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".ign");
-    return folder_ + QLatin1Char('/') + name;
+    const QString stem = folder_ + QLatin1Char('/') + when.toString(QLatin1String(kNameTime)) + QLatin1Char('_') +
+                         kindWord(kind) + QLatin1Char('_') + safeForName(unit);
+    for (int n = 1; n <= kMaxNameTries; ++n) {
+        const QString path = n == 1 ? stem + QStringLiteral(".ign")
+                                    : stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".ign");
+        if (placeUnder(temp.fileName(), path)) return path;  // the temporary name goes with temp
+        // Anything already under the name, a link included, keeps it: the next number.
+        if (!entryAt(path)) return {};
+    }
+    return {};
 }
 
 QString HistoryStore::add(HistoryKind kind, const ParameterSet& set, std::optional<int> programmingCount,
                           const QDateTime& when) {
-    const QByteArray bytes = toBytes(kind, set, programmingCount, when);
-    const QString path = fileNameFor(kind, set, when);
-    if (!FileSaver::save(path, [&bytes](QIODevice& out) { return out.write(bytes) == bytes.size(); })) return {};
+    const QString path = create(kind, set, when, toBytes(kind, set, programmingCount, when));
+    if (path.isEmpty()) return {};
     prune();
     return path;
 }
 
 QStringList HistoryStore::historyFiles() const {
-    QStringList names = QDir(folder_).entryList({QStringLiteral("*.ign")}, QDir::Files, QDir::Name);
+    QStringList names = QDir(folder_).entryList({QStringLiteral("*.ign")}, QDir::Files | QDir::NoSymLinks, QDir::Name);
     names.erase(std::remove_if(names.begin(), names.end(),
                                [](const QString& name) { return !namePattern().match(name).hasMatch(); }),
                 names.end());

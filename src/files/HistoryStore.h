@@ -38,8 +38,10 @@ public:
     explicit HistoryStore(QString folder = defaultFolder()) : folder_(std::move(folder)) {}
     const QString& folder() const { return folder_; }
 
-    // Writes one file through FileSaver and then removes the oldest beyond kKeep. Returns the
-    // new file's path, or empty when it could not be written whole (nothing is left behind).
+    // Writes one new file, whole before it appears under its name, and then removes the oldest
+    // beyond kKeep. The name is one no entry of the folder has (a number is added as needed);
+    // an entry already there, a link to anywhere included, is never written through. Returns
+    // the new file's path, or empty when it could not be written whole (nothing is left behind).
     QString add(HistoryKind kind, const ParameterSet& set, std::optional<int> programmingCount,
                 const QDateTime& when = QDateTime::currentDateTime());
 
@@ -50,11 +52,25 @@ public:
 
     static QByteArray toBytes(HistoryKind kind, const ParameterSet& set, std::optional<int> programmingCount,
                               const QDateTime& when);
-    // The header lines of a history file; empty when the bytes do not start like one.
+    // The header lines of a history file, looked for in its first kHeadBytes only; empty when
+    // the bytes do not start like one. The texts are never longer than the writer makes them
+    // (kMaxUnitText and kMaxFirmware characters) and a programming count is one a unit can
+    // report (0..65535); anything else in a file is left out.
+    static constexpr qint64 kHeadBytes = 2048;
+    static constexpr int kMaxUnitText = ImageByte::unitTextLength;
+    static constexpr int kMaxFirmware = 5;
     static std::optional<Entry> parseHeader(const QByteArray& head);
+
     // Opens a history file (or any parameter file): the stored image first, then the keys as
     // Open reads them. False, set untouched, when the parameter-file header is not accepted.
+    // Reads at most kMaxFileBytes; the files the store writes are far shorter.
+    static constexpr qint64 kMaxFileBytes = 256 * 1024;
     static bool read(QIODevice& in, ParameterSet& set);
+    // As read, then every field outside the range of its window control is brought to the
+    // nearest end of that range, as File, Open does (ParameterFile::readInRange): a field the
+    // keys name is judged as the file holds it, any other by what the stored image gave it.
+    // outOfRangeKeys receives the keys of the fields that were out, in the writer's order.
+    static bool readInRange(QIODevice& in, ParameterSet& set, QStringList* outOfRangeKeys);
 
     static QString kindWord(HistoryKind kind);
     // The unit's text (image bytes 16..45 up to the first zero) and the firmware version
@@ -63,7 +79,10 @@ public:
     static QString firmware(const ParameterSet& set);
 
 private:
-    QString fileNameFor(HistoryKind kind, const ParameterSet& set, const QDateTime& when) const;
+    // The set with the file's stored image put in, when it holds a whole one.
+    static ParameterSet withStoredImage(const QByteArray& bytes, const ParameterSet& set);
+    // Writes bytes to a new file under the first free name for the set; empty on failure.
+    QString create(HistoryKind kind, const ParameterSet& set, const QDateTime& when, const QByteArray& bytes) const;
     QStringList historyFiles() const;  // oldest first
 
     QString folder_;

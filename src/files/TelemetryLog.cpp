@@ -92,6 +92,19 @@ QString defaultFolder() { return QFileInfo(HistoryStore::defaultFolder()).path()
 
 QString fileNameFor(const QDateTime& start) { return start.toString(QStringLiteral("yyyyMMdd-HHmmss")) + ".csv"; }
 
+QString freePath(const QString& folder, const QDateTime& start) {
+    constexpr int kMaxTries = 1000;
+    const QDir dir(folder);
+    const QString name = fileNameFor(start);
+    for (int n = 1; n <= kMaxTries; ++n) {
+        const QString path = dir.filePath(
+            n == 1 ? name : QString(name).replace(QStringLiteral(".csv"), QStringLiteral("-%1.csv").arg(n)));
+        const QFileInfo info(path);
+        if (!info.exists() && !info.isSymLink()) return path;
+    }
+    return {};
+}
+
 }  // namespace TelemetryLog
 
 // ---------------------------------------------------------------------------------------
@@ -111,7 +124,8 @@ bool TelemetryRecorder::start(const QString& path, const QByteArray& preamble) {
     QDir().mkpath(QFileInfo(path).path());
     file_.setFileName(path);
     // Unbuffered: each flush goes to the system at once, and a failing write says so there.
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    // NewOnly: the file is created here and now, never opened through an entry of that name.
+    if (path.isEmpty() || !file_.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         error_ = file_.errorString();
         return false;
     }

@@ -56,6 +56,10 @@ QByteArray preamble(const QDateTime& start, const ParameterSet& set);
 QString defaultFolder();
 // A file name by the start's date and time, e.g. 20261209-002700.csv.
 QString fileNameFor(const QDateTime& start);
+// The path in folder for a log started then: fileNameFor, or with -2, -3... before ".csv"
+// when an entry of any kind has the name (a link whose target is missing included), so two
+// recordings in one second get a number each. Empty when no free name is found.
+QString freePath(const QString& folder, const QDateTime& start);
 
 }  // namespace TelemetryLog
 
@@ -76,7 +80,8 @@ public:
     TelemetryRecorder& operator=(const TelemetryRecorder&) = delete;
 
     // Creates the file and writes the preamble at once. False (nothing recording) when the
-    // file cannot be created or written.
+    // file cannot be created or written, or when anything is already there under the path:
+    // an existing file, or a link to one or to nowhere, is never written through.
     bool start(const QString& path, const QByteArray& preamble);
     // One decoded frame. False when a write it needed failed and the recording stopped.
     bool record(const TelemetryValues& values, const LiveRow& row);

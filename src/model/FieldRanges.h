@@ -41,16 +41,16 @@ inline constexpr std::array<Number, 12> kNumbers = {{
 }};
 
 // A choice (list, radio group, check box): the lowest and highest code it can show. The
-// keying list shows 0, 4, 1 and 2; code 3 lies inside its range and stays, as the keying
-// rule knows it.
+// keying type has no row: the keying rule takes every code (3 forces as 1 and 2 do, 5 and
+// above force nothing and leave lobe setting and polarity as they are), so no code is
+// outside what the set may hold and a file's keying code is always kept.
 struct Choice {
     int field;
     std::uint8_t low;
     std::uint8_t high;
 };
 
-inline constexpr std::array<Choice, 6> kChoices = {{
-    {ImageByte::keyingType, 0, 4},
+inline constexpr std::array<Choice, 5> kChoices = {{
     {ImageByte::pickupPolarity, 0, 2},
     {ImageByte::lobeSetting, 0, 3},
     {ImageByte::input1Function, 0, 4},
@@ -62,7 +62,7 @@ inline constexpr std::array<Choice, 6> kChoices = {{
 const Number* number(int imageByte);
 
 // Codes a control can give the byte (a spinner's ends converted as the read-back converts
-// them, so 999 rpm is code 9); nothing for the header and the spare bytes.
+// them, so 999 rpm is code 9); nothing for the header, the spare bytes and the keying type.
 struct CodeRange {
     int low;
     int high;

@@ -8,6 +8,7 @@
 
 #include "files/IniFile.h"
 #include "i18n/HistoryTexts.h"
+#include "i18n/RangeTexts.h"
 #include "ui/DifferenceWindow.h"
 #include "ui/FileDialogs.h"
 #include "ui/HistoryWindow.h"
@@ -166,27 +167,30 @@ void HistoryFeature::showHistory() {
     historyWindow_->activateWindow();
 }
 
-// The checks of File, Open: a plain file that opens, with an accepted header.
-bool HistoryFeature::loadFile(const QString& path, ParameterSet& set, bool* versionOk) {
-    *versionOk = false;
+// The checks of File, Open: a plain file of a bounded size that opens, with an accepted
+// header. With outOfRangeKeys the range step of Open runs too and receives the keys.
+bool HistoryFeature::loadFile(const QString& path, ParameterSet& set, QStringList* outOfRangeKeys) {
     const QFileInfo info(path);
     QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+    if (!info.isFile() || info.size() > HistoryStore::kMaxFileBytes || !file.open(QIODevice::ReadOnly)) {
         window_.showMessageBox(window_.messageTexts().fileOpenError);
         return false;
     }
-    if (!HistoryStore::read(file, set)) {
+    const bool accepted =
+        outOfRangeKeys ? HistoryStore::readInRange(file, set, outOfRangeKeys) : HistoryStore::read(file, set);
+    if (!accepted) {
         window_.showMessageBox(window_.messageTexts().fileVersionMismatch);
         return false;
     }
-    *versionOk = true;
     return true;
 }
 
 void HistoryFeature::openEntry(const QString& path) {
     ParameterSet loaded = window_.parameterSet();
-    bool ok = false;
-    if (loadFile(path, loaded, &ok)) {
+    QStringList outOfRange;
+    if (loadFile(path, loaded, &outOfRange)) {
+        // Told before the edit is applied, which may program the unit.
+        if (!outOfRange.isEmpty()) window_.showMessageBox(outOfRangeNotice(currentLanguage(), outOfRange));
         // The parameter block only, spare bytes included; the header comes from units alone.
         ParameterSet& set = window_.parameterSet();
         set.replaceBlock(kParameterBlock, loaded.block(kParameterBlock));
@@ -203,9 +207,9 @@ void HistoryFeature::compareEntry(const QString& path) {
     window_.readBackFromWindow();
     window_.parameterSet().validate();
     window_.refreshWindow();
+    // The report shows what the file holds, out of range or not: nothing of it is taken over.
     ParameterSet other = window_.parameterSet();
-    bool ok = false;
-    if (!loadFile(path, other, &ok)) return;
+    if (!loadFile(path, other, nullptr)) return;
     differences().showReport(window_.parameterSet(), other, QFileInfo(path).fileName());
 }
 

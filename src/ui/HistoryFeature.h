@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "files/HistoryStore.h"
@@ -67,7 +68,7 @@ private:
     void keep(HistoryKind kind, const ParameterSet& set);
     std::optional<int> programmingCount() const;
     DifferenceWindow& differences();
-    bool loadFile(const QString& path, ParameterSet& set, bool* versionOk);
+    bool loadFile(const QString& path, ParameterSet& set, QStringList* outOfRangeKeys);
 
     TFormHlav& window_;
     QString folder_;

@@ -106,12 +106,8 @@ void TelemetryLogFeature::setRecording(bool on) {
         return;
     }
     const QDateTime start = QDateTime::currentDateTime();
-    QString path = QDir(folder()).filePath(TelemetryLog::fileNameFor(start));
     // Two recordings in one second get a number each rather than one overwriting the other.
-    for (int n = 2; QFileInfo::exists(path); ++n) {
-        path =
-            QDir(folder()).filePath(TelemetryLog::fileNameFor(start).replace(".csv", QStringLiteral("-%1.csv").arg(n)));
-    }
+    const QString path = TelemetryLog::freePath(folder(), start);
     if (!recorder_.start(path, TelemetryLog::preamble(start, window_.parameterSet()))) {
         record_->setChecked(false);
         window_.showMessageBox(

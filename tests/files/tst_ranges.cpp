@@ -95,7 +95,15 @@ void TestRanges::fileBroughtIntoRange_data() {
                                          << QList<int>{59, 3};
     QTest::newRow("choices in writer order")
         << QList<int>{} << kHead + "INPUT 5 -1 NO_READING 2 POLARITA 3 BIKE 5"
-        << QStringList{"BIKE", "POLARITA", "NO_READING", "INPUT"} << QList<int>{50, 4, 56, 2, 65, 1, 63, 4, 64, 0};
+        << QStringList{"POLARITA", "NO_READING", "INPUT"} << QList<int>{50, 5, 56, 2, 65, 1, 63, 4, 64, 0};
+    // Every keying code stays as the file gives it, and nothing is forced on lobe and polarity.
+    QTest::newRow("keying 7 forces nothing")
+        << QList<int>{} << kHead + "BIKE 7 POLARITA 1 GEBER_NR 3" << QStringList{} << QList<int>{50, 7, 56, 1, 59, 3};
+    QTest::newRow("keying 3 without an entry")
+        << QList<int>{} << kHead + "BIKE 3 POLARITA 2 GEBER_NR 0" << QStringList{} << QList<int>{50, 3, 56, 2, 59, 0};
+    QTest::newRow("keying 200") << QList<int>{} << kHead + "BIKE 200 POLARITA 0 GEBER_NR 2" << QStringList{}
+                                << QList<int>{50, 200, 56, 0, 59, 2};
+    QTest::newRow("keying cut to its byte") << QList<int>{} << kHead + "BIKE 263" << QStringList{} << QList<int>{50, 7};
     QTest::newRow("scaled values judged before the cut")
         << QList<int>{} << kHead + "RPM_ADV 599 70000 PILOT_LIGHT 999 CLUTCH -5 2600 RPM 0 61"
         << QStringList{"RPM_ADV", "PILOT_LIGHT", "CLUTCH", "RPM"}
@@ -109,8 +117,8 @@ void TestRanges::fileBroughtIntoRange_data() {
                "PILOT_LIGHT 25099 CLUTCH 0 2509 NO_READING 1 RPM 6 -60 INPUT 4 0 POLARITA 0"
         << QStringList{} << QList<int>{70, 6, 71, 201, 85, 0, 86, 60,  51, 15, 52, 40, 53, 9,  54, 250, 55, 25, 59, 0,
                                        50, 3, 60, 250, 61, 0, 62, 250, 65, 1,  66, 6,  67, 40, 63, 4,   64, 0,  56, 0};
-    QTest::newRow("field the file leaves out") << QList<int>{50, 9, 57, 200} << kHead + "BASE_ADV 12"
-                                               << QStringList{"BIKE"} << QList<int>{50, 4, 57, 200, 52, 12};
+    QTest::newRow("field the file leaves out") << QList<int>{50, 9, 57, 200, 63, 8} << kHead + "BASE_ADV 12"
+                                               << QStringList{"INPUT"} << QList<int>{50, 9, 57, 200, 52, 12, 63, 4};
     QTest::newRow("refused file changes nothing")
         << QList<int>{61, 255} << QByteArray("KAPRILON_KEY 40 LIMITER 12800") << QStringList{} << QList<int>{61, 255};
 }
@@ -133,8 +141,9 @@ void TestRanges::workingImageBroughtIntoRange() {
     QList<QByteArray> numbers;
     const ParameterSet defaults;
     for (int b = 0; b < kImageSize; ++b) numbers.append(QByteArray::number(defaults.byte(b)));
-    const QList<std::pair<int, QByteArray>> edits = {{0, "300"},  {57, "999"}, {51, "0"},  {53, "12800"}, {59, "9"},
-                                                     {85, "300"}, {67, "-1"},  {70, "-5"}, {62, "65536"}, {52, "39"}};
+    const QList<std::pair<int, QByteArray>> edits = {{0, "300"},    {57, "999"}, {51, "0"},  {53, "12800"},
+                                                     {59, "9"},     {85, "300"}, {67, "-1"}, {70, "-5"},
+                                                     {62, "65536"}, {52, "39"},  {50, "9"}};
     for (const auto& [b, text] : edits) numbers[b] = text;
     QTemporaryDir dir;
     const QString path = dir.filePath("_velmor.ini");
@@ -142,7 +151,7 @@ void TestRanges::workingImageBroughtIntoRange() {
 
     ParameterSet set;
     QCOMPARE(WorkingImageFile::loadInRange(path, set), kImageSize);
-    compareImages(set, changed({0, 44, 57, 231, 51, 1, 53, 250, 59, 3, 85, 60, 67, 40, 70, 6, 62, 250, 52, 39}));
+    compareImages(set, changed({0, 44, 57, 231, 51, 1, 53, 250, 59, 3, 85, 60, 67, 40, 70, 6, 62, 250, 52, 39, 50, 9}));
     // Only a plain file is read: a pipe there would wait for a writer.
     const QString pipe = dir.filePath("pipe");
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);

@@ -10,6 +10,7 @@
 #include "files/HistoryStore.h"
 #include "files/ParameterFile.h"
 #include "files/SetDifference.h"
+#include "files/TelemetryLog.h"
 #include "i18n/Language.h"
 
 namespace {
@@ -51,6 +52,8 @@ private slots:
     void fileOpensBackToTheSame100Bytes();
     void pruningKeepsTheNewest1000();
     void fullDiskLeavesNothingBehind();
+    void plantedLinksAreNeverWrittenThrough_data();
+    void plantedLinksAreNeverWrittenThrough();
     void differenceReport_data();
     void differenceReport();
 };
@@ -146,6 +149,70 @@ void TestHistoryFiles::fullDiskLeavesNothingBehind() {
     QVERIFY(path.isEmpty());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
     QVERIFY(!store.add(HistoryKind::Read, unitSet("x"), 1, kWhen).isEmpty());
+}
+
+void TestHistoryFiles::plantedLinksAreNeverWrittenThrough_data() {
+    QTest::addColumn<bool>("log");           // a telemetry log, else a history file
+    QTest::addColumn<bool>("targetExists");  // the link points at a file, else at nothing
+    QTest::addColumn<int>("links");          // links planted at the first names in turn
+    QTest::newRow("history, dangling link") << false << false << 1;
+    QTest::newRow("history, link to a file") << false << true << 1;
+    QTest::newRow("history, two names taken") << false << false << 2;
+    QTest::newRow("log, dangling link") << true << false << 1;
+    QTest::newRow("log, link to a file") << true << true << 1;
+    QTest::newRow("log, two names taken") << true << true << 2;
+}
+
+void TestHistoryFiles::plantedLinksAreNeverWrittenThrough() {
+    QFETCH(bool, log);
+    QFETCH(bool, targetExists);
+    QFETCH(int, links);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(log ? "logs" : "history");
+    QVERIFY(QDir().mkpath(folder));
+    const QString target = dir.filePath("elsewhere");
+    const QByteArray precious = "someone else's file\n";
+    if (targetExists) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(precious) == precious.size());
+    }
+    const QString stem =
+        log ? TelemetryLog::fileNameFor(kWhen).chopped(4) : QStringLiteral("20261208-233012-345_read_Unit_A");
+    const QString suffix = log ? QStringLiteral(".csv") : QStringLiteral(".ign");
+    const auto nameAt = [&](int n) {
+        return folder + '/' + stem + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) + suffix;
+    };
+    for (int n = 1; n <= links; ++n) QVERIFY(QFile::link(target, nameAt(n)));
+
+    const ParameterSet set = unitSet("Unit A");
+    const QByteArray preamble = TelemetryLog::preamble(kWhen, set);
+    QString written;
+    if (log) {
+        // Given a planted name the recorder refuses it; the name the log takes is a free one.
+        TelemetryRecorder recorder;
+        QVERIFY(!recorder.start(nameAt(1), preamble));
+        QVERIFY(!recorder.recording());
+        written = TelemetryLog::freePath(folder, kWhen);
+        QVERIFY(recorder.start(written, preamble));
+        QVERIFY(recorder.stop());
+    } else {
+        written = HistoryStore(folder).add(HistoryKind::Read, set, 5, kWhen);
+    }
+    QCOMPARE(written, nameAt(links + 1));
+    QFile file(written);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), log ? preamble : HistoryStore::toBytes(HistoryKind::Read, set, 5, kWhen));
+
+    // The links are still links, and what they point at is as it was.
+    for (int n = 1; n <= links; ++n) QVERIFY(QFileInfo(nameAt(n)).isSymLink());
+    QCOMPARE(QFileInfo::exists(target), targetExists);
+    if (targetExists) {
+        QFile other(target);
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QCOMPARE(other.readAll(), precious);
+    }
+    // The history lists its own file only.
+    if (!log) QCOMPARE(HistoryStore(folder).list().size(), 1);
 }
 
 void TestHistoryFiles::differenceReport_data() {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -23,7 +24,12 @@
 
 namespace {
 constexpr int kTicks = 60;  // enough for any command of the simulated unit to end
+
+template <typename Bytes>
+QList<int> listOf(const Bytes& bytes) {
+    return QList<int>(bytes.begin(), bytes.end());
 }
+}  // namespace
 
 class TestHistoryWindow : public QObject {
     Q_OBJECT
@@ -37,6 +43,8 @@ private slots:
     void backupBeforeProgramming();
     void fullDiskLeavesTheResult();
     void historyWindowOpensAndCompares();
+    void openEntryBringsIntoRange_data();
+    void openEntryBringsIntoRange();
     void compareWithUnitLeavesTheWindow();
     void functionKeysActAfterVerifyError_data();
     void functionKeysActAfterVerifyError();
@@ -214,6 +222,72 @@ void TestHistoryWindow::historyWindowOpensAndCompares() {
     // What was just opened is what the file holds: no unsaved marker.
     QCOMPARE(window_->findChild<QLabel*>("LabelFile2")->text(), list->entries()[0].path);
     QVERIFY(boxes_.isEmpty());
+}
+
+void TestHistoryWindow::openEntryBringsIntoRange_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QList<int>>("stored");    // (byte, value) pairs of the set the file was kept from
+    QTest::addColumn<QStringList>("edits");    // "KEY values" replaces the key's line, "KEY" alone removes it
+    QTest::addColumn<QString>("notice");       // the message box shown, empty for none
+    QTest::addColumn<QList<int>>("expected");  // (byte, value) pairs of the window's set after Open
+    QTest::addColumn<bool>("program");         // then programmed: the unit holds the expected bytes
+
+    QTest::newRow("hand-edited inputs and polarity")
+        << int(LanguageId::English) << QList<int>{} << QStringList{"INPUT 9 9", "POLARITA 7"}
+        << "The file holds values outside the allowed range. They were set to the nearest allowed value: "
+           "POLARITA, INPUT"
+        << QList<int>{63, 4, 64, 4, 56, 2} << true;
+    QTest::newRow("stored image alone out of range")
+        << int(LanguageId::German) << QList<int>{65, 3, 60, 255} << QStringList{"NO_READING", "PILOT_LIGHT"}
+        << "Die Datei enthält Werte außerhalb des zulässigen Bereichs. Sie wurden auf den nächsten zulässigen Wert "
+           "gesetzt: PILOT_LIGHT, NO_READING"
+        << QList<int>{65, 1, 60, 250} << true;
+    QTest::newRow("keying 7 forces nothing")
+        << int(LanguageId::English) << QList<int>{} << QStringList{"BIKE 7", "POLARITA 1", "GEBER_NR 3"} << QString()
+        << QList<int>{50, 7, 56, 1, 59, 3} << false;
+    QTest::newRow("keying 3 kept") << int(LanguageId::French) << QList<int>{}
+                                   << QStringList{"BIKE 3", "POLARITA 2", "GEBER_NR 2"} << QString()
+                                   << QList<int>{50, 3, 56, 2, 59, 2} << false;
+    QTest::newRow("keying 200 kept") << int(LanguageId::Czech) << QList<int>{50, 200, 56, 0, 59, 0} << QStringList{}
+                                     << QString() << QList<int>{50, 200, 56, 0, 59, 0} << false;
+}
+
+void TestHistoryWindow::openEntryBringsIntoRange() {
+    QFETCH(int, language);
+    QFETCH(QList<int>, stored);
+    QFETCH(QStringList, edits);
+    QFETCH(QString, notice);
+    QFETCH(QList<int>, expected);
+    QFETCH(bool, program);
+    start();
+    window_->setLanguage(static_cast<LanguageId>(language));
+
+    // A file as the history keeps it, then edited by hand.
+    ParameterSet kept = window_->parameterSet();
+    for (int i = 0; i + 1 < stored.size(); i += 2) kept.setByte(stored[i], static_cast<std::uint8_t>(stored[i + 1]));
+    QString text = QString::fromLatin1(HistoryStore::toBytes(HistoryKind::Read, kept, 1, QDateTime::currentDateTime()));
+    for (const QString& edit : edits) {
+        const QString key = edit.section(' ', 0, 0);
+        const QRegularExpression line("\r\n" + key + " [^\r]*");
+        QVERIFY2(line.match(text).hasMatch(), qPrintable(key));
+        text.replace(line, edit == key ? QString() : "\r\n" + edit);
+    }
+    const QString path = rig_.files->filePath("edited.ign");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toLatin1()) == text.size());
+    file.close();
+
+    ParameterSet wanted = window_->parameterSet();
+    for (int i = 0; i + 1 < expected.size(); i += 2)
+        wanted.setByte(expected[i], static_cast<std::uint8_t>(expected[i + 1]));
+    window_->history()->openEntry(path);
+    QCOMPARE(boxes_, notice.isEmpty() ? QStringList{} : QStringList{notice});
+    QCOMPARE(listOf(window_->parameterSet().block(kParameterBlock)), listOf(wanted.block(kParameterBlock)));
+    QCOMPARE(window_->fileLabel(), path);
+    if (!program) return;
+    window_->MenuProgramClick();
+    tick(kTicks);
+    QCOMPARE(listOf(port_->unit.parameterBlock()), listOf(wanted.block(kParameterBlock)));
 }
 
 void TestHistoryWindow::compareWithUnitLeavesTheWindow() {
