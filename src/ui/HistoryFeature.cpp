@@ -186,19 +186,19 @@ bool HistoryFeature::loadFile(const QString& path, ParameterSet& set, QStringLis
 }
 
 void HistoryFeature::openEntry(const QString& path) {
+    // As File, Open: unsaved edits are asked for first, and may be saved.
+    if (!window_.mayReplaceSet()) {
+        window_.hideMessage();
+        return;
+    }
     ParameterSet loaded = window_.parameterSet();
     QStringList outOfRange;
     if (loadFile(path, loaded, &outOfRange)) {
         // Told before the edit is applied, which may program the unit.
         if (!outOfRange.isEmpty()) window_.showMessageBox(outOfRangeNotice(currentLanguage(), outOfRange));
         // The parameter block only, spare bytes included; the header comes from units alone.
-        ParameterSet& set = window_.parameterSet();
-        set.replaceBlock(kParameterBlock, loaded.block(kParameterBlock));
-        window_.applyEdit();
-        const QString full = QFileInfo(path).absoluteFilePath();
-        window_.setFileLabel(full);
-        window_.setCurrentFileName(full);
-        window_.markSaved();
+        window_.parameterSet().replaceBlock(kParameterBlock, loaded.block(kParameterBlock));
+        window_.applyFileSet(QFileInfo(path).absoluteFilePath(), true);
     }
     window_.hideMessage();
 }

@@ -15,6 +15,7 @@
 #include "files/ParameterFile.h"
 #include "files/WorkingImageFile.h"
 #include "link/LinkFrame.h"
+#include "ui/HistoryFeature.h"
 #include "ui/LiveGauge.h"
 #include "ui/TFormHlav.h"
 
@@ -198,6 +199,8 @@ void TestSession::unsavedEditsAreAskedFor_data() {
     QTest::newRow("open, cancel") << "open" << FileDialogs::Answer::Cancel << 12 << 30;
     QTest::newRow("new, yes") << "new" << FileDialogs::Answer::Yes << 30 << 10;
     QTest::newRow("new, cancel") << "new" << FileDialogs::Answer::Cancel << 12 << 30;
+    QTest::newRow("history, no") << "history" << FileDialogs::Answer::No << 12 << 20;
+    QTest::newRow("history, cancel") << "history" << FileDialogs::Answer::Cancel << 12 << 30;
 }
 
 void TestSession::unsavedEditsAreAskedFor() {
@@ -217,6 +220,8 @@ void TestSession::unsavedEditsAreAskedFor() {
     rig_.dialogs->asked.clear();
     if (command == "open") {
         open(file("b.ign"));
+    } else if (command == "history") {
+        window().history()->openEntry(file("b.ign"));
     } else {
         window().MenuNewClick();
     }
