@@ -37,7 +37,12 @@ QList<SerialDevice> SystemDeviceLister::devices() const {
     QList<SerialDevice> out;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         SerialDevice d;
+#ifdef Q_OS_WIN
+        // "COM3", the name the COM menu and the port take, not "\\.\COM3".
+        d.path = info.portName();
+#else
         d.path = info.systemLocation();
+#endif
         d.description = info.description();
         d.serialNumber = info.serialNumber();
         d.vendorId = info.hasVendorIdentifier() ? info.vendorIdentifier() : 0;
