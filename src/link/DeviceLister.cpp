@@ -44,6 +44,11 @@ QList<SerialDevice> SystemDeviceLister::devices() const {
         d.path = info.systemLocation();
 #endif
         d.description = info.description();
+#ifdef Q_OS_WIN
+        // Windows names the driver's kind ("USB Serial Port"); the maker tells two apart.
+        if (!info.manufacturer().isEmpty() && !d.description.contains(info.manufacturer()))
+            d.description += QStringLiteral(" (%1)").arg(info.manufacturer());
+#endif
         d.serialNumber = info.serialNumber();
         d.vendorId = info.hasVendorIdentifier() ? info.vendorIdentifier() : 0;
         d.productId = info.hasProductIdentifier() ? info.productIdentifier() : 0;
