@@ -106,20 +106,30 @@ void TestWindows::oldWindowsFolderFilesAreReadOnce() {
 
 void TestWindows::openFailureInPlainWords_data() {
     QTest::addColumn<QString>("device");
+    QTest::addColumn<bool>("heldElsewhere");
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("reason");
-    // Nothing is linked as COM9 in the test's Wine prefix, nor on a build machine.
-    QTest::newRow("nothing connected, English") << "COM9" << int(LanguageId::English) << "COM9 does not exist.";
-    QTest::newRow("nothing connected, Czech") << "COM9" << int(LanguageId::Czech) << "COM9 neexistuje.";
+    // No machine has a COM250, nor does Wine link one by itself.
+    QTest::newRow("nothing connected, English")
+        << "COM250" << false << int(LanguageId::English) << "COM250 does not exist.";
+    QTest::newRow("nothing connected, Czech") << "COM250" << false << int(LanguageId::Czech) << "COM250 neexistuje.";
+    // COM1 where there is one (under Wine: the link to the simulator's pseudo-terminal).
+    QTest::newRow("held by another program, English")
+        << "COM1" << true << int(LanguageId::English) << "COM1 is in use by another program.";
+    QTest::newRow("held by another program, German")
+        << "COM1" << true << int(LanguageId::German) << "COM1 wird von einem anderen Programm benutzt.";
 }
 
 void TestWindows::openFailureInPlainWords() {
     QFETCH(QString, device);
+    QFETCH(bool, heldElsewhere);
     QFETCH(int, language);
     QFETCH(QString, reason);
+    QtPortBackend holder;
+    if (heldElsewhere && !holder.open(device)) QSKIP("no COM1 to hold here");
     QtPortBackend port;
     QVERIFY(!port.open(device));
-    const SerialLink::OpenFailure failure{9, device, port.lastOpenError()};
+    const SerialLink::OpenFailure failure{1, device, port.lastOpenError()};
     const QString shown = PortDiagnosis::reason(failure, {}, static_cast<LanguageId>(language));
     QVERIFY2(shown.startsWith(reason), qPrintable(shown));
 }
