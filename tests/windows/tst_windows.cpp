@@ -141,7 +141,8 @@ void TestWindows::ctrlCIsTakenOnTheTick() {
     QVERIFY(!InterruptPipe::take());
     // Ctrl+C to this console's process group, this process included: the handler takes it
     // instead of ending the process.
-    QVERIFY(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+    // A process without a console (started with its output in a pipe) cannot be sent one.
+    if (!::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) QSKIP("no console to send Ctrl+C to");
     QTRY_VERIFY(InterruptPipe::pending());
     QVERIFY(InterruptPipe::take());
     QVERIFY(!InterruptPipe::pending());
