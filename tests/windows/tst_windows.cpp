@@ -126,7 +126,12 @@ void TestWindows::openFailureInPlainWords() {
     QFETCH(int, language);
     QFETCH(QString, reason);
     QtPortBackend holder;
-    if (heldElsewhere && !holder.open(device)) QSKIP("no COM1 to hold here");
+    if (heldElsewhere) {
+        // Wine lets a second handle open a COM port that one holds; Windows refuses it.
+        if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+            QSKIP("Wine does not keep a COM port to the program that holds it");
+        if (!holder.open(device)) QSKIP("no COM1 to hold here");
+    }
     QtPortBackend port;
     QVERIFY(!port.open(device));
     const SerialLink::OpenFailure failure{1, device, port.lastOpenError()};
