@@ -37,8 +37,18 @@ QList<SerialDevice> SystemDeviceLister::devices() const {
     QList<SerialDevice> out;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         SerialDevice d;
+#ifdef Q_OS_WIN
+        // "COM3", the name the COM menu and the port take, not "\\.\COM3".
+        d.path = info.portName();
+#else
         d.path = info.systemLocation();
+#endif
         d.description = info.description();
+#ifdef Q_OS_WIN
+        // Windows names the driver's kind ("USB Serial Port"); the maker tells two apart.
+        if (!info.manufacturer().isEmpty() && !d.description.contains(info.manufacturer()))
+            d.description += QStringLiteral(" (%1)").arg(info.manufacturer());
+#endif
         d.serialNumber = info.serialNumber();
         d.vendorId = info.hasVendorIdentifier() ? info.vendorIdentifier() : 0;
         d.productId = info.hasProductIdentifier() ? info.productIdentifier() : 0;

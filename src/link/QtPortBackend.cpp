@@ -18,7 +18,13 @@ int errorNumber(QSerialPort::SerialPortError error) {
         case QSerialPort::DeviceNotFoundError:
             return ENOENT;
         case QSerialPort::PermissionError:
+#ifdef Q_OS_WIN
+            // A COM port has no owner or group to fix: access denied means another program
+            // holds it open.
+            return EBUSY;
+#else
             return EACCES;
+#endif
         case QSerialPort::OpenError:
             return EBUSY;
         default:
@@ -109,6 +115,21 @@ void QtPortBackend::drain() {
     ::tcdrain(static_cast<int>(port_.handle()));
 #endif
 #ifdef Q_OS_WIN
-    ::FlushFileBuffers(port_.handle());
+    // FlushFileBuffers waits without a bound for the transmit queue; a wedged adapter would
+    // hold the window forever. Watch the queue instead, within the same bound as the write.
+    const HANDLE handle = port_.handle();
+    const ULONGLONG until = ::GetTickCount64() + kWriteBoundMs;
+    for (;;) {
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!::ClearCommError(handle, &errors, &status)) return;
+        if (status.cbOutQue == 0) return;
+        if (::GetTickCount64() >= until) {
+            ::PurgeComm(handle, PURGE_TXABORT | PURGE_TXCLEAR);
+            return;
+        }
+        // A frame takes about 9 ms on the line; look again each millisecond.
+        ::Sleep(1);
+    }
 #endif
 }

@@ -65,6 +65,14 @@ int CtlSession::run(const std::function<std::optional<int>()>& afterTick, const 
     timer.setTimerType(Qt::PreciseTimer);
     timer.setInterval(ExchangeTiming::kTickMs);
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        // Without a pipe to watch (Windows' console handler) the interrupt is seen here.
+        if (InterruptPipe::readEnd() < 0 && InterruptPipe::pending() && InterruptPipe::take()) {
+            timer.stop();
+            link_.closePort();
+            status = onInterrupt();
+            loop.quit();
+            return;
+        }
         exchange_->onTimerTick();
         if (const std::optional<int> done = afterTick()) {
             status = *done;
