@@ -57,12 +57,7 @@ void AppTest::languageWordIsTheFirstRawArgument() {
     settings.close();
 
     QProcess velmor;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    environment.insert("XDG_DATA_HOME", home.filePath("data"));
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    velmor.setProcessEnvironment(environment);
-    velmor.start(VELMOR_EXECUTABLE, arguments);
+    startVelmor(velmor, home, arguments);
     QVERIFY(velmor.waitForStarted(10000));
     // The window is up once the settings have been read; give it a moment, then end it the way
     // a session does. It closes as File, Exit does and stores the language in force.
