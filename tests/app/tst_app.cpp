@@ -27,6 +27,18 @@ void startVelmor(QProcess& velmor, const QTemporaryDir& home, const QStringList&
     velmor.start(VELMOR_EXECUTABLE, arguments);
 }
 
+// Port 0 opens nothing, so no message box waits for a click; the stored language is Czech.
+const QByteArray kStartSettings("[FORM_HLAV]\r\nComPort=0\r\nLanguage=3\r\n");
+
+// The settings file below home, written with kStartSettings; empty when that failed.
+QString writeStartSettings(const QTemporaryDir& home) {
+    if (!home.isValid() || !QDir(home.path()).mkpath("config/velmor")) return {};
+    const QString ini = home.filePath("config/velmor/velmor.ini");
+    QFile settings(ini);
+    if (!settings.open(QIODevice::WriteOnly) || settings.write(kStartSettings) != kStartSettings.size()) return {};
+    return ini;
+}
+
 QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -47,14 +59,9 @@ void AppTest::languageWordIsTheFirstRawArgument() {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, storedLanguage);
     QTemporaryDir home;
-    QVERIFY(home.isValid());
-    QVERIFY(QDir(home.path()).mkpath("config/velmor"));
-    const QString ini = home.filePath("config/velmor/velmor.ini");
+    const QString ini = writeStartSettings(home);
+    QVERIFY(!ini.isEmpty());
     QFile settings(ini);
-    QVERIFY(settings.open(QIODevice::WriteOnly));
-    // Port 0 opens nothing, so no message box waits for a click.
-    settings.write("[FORM_HLAV]\r\nComPort=0\r\nLanguage=3\r\n");
-    settings.close();
 
     QProcess velmor;
     startVelmor(velmor, home, arguments);
@@ -82,15 +89,9 @@ void AppTest::oneWindowPerSettingsFolder() {
     QFETCH(bool, firstCrashed);
     QFETCH(QByteArray, storedLanguage);
     QTemporaryDir home;
-    QVERIFY(home.isValid());
-    QVERIFY(QDir(home.path()).mkpath("config/velmor"));
-    const QString ini = home.filePath("config/velmor/velmor.ini");
+    const QString ini = writeStartSettings(home);
+    QVERIFY(!ini.isEmpty());
     const QString image = home.filePath("config/velmor/_velmor.ini");
-    const QByteArray before("[FORM_HLAV]\r\nComPort=0\r\nLanguage=3\r\n");
-    QFile settings(ini);
-    QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write(before);
-    settings.close();
 
     QProcess first;
     startVelmor(first, home, {});
@@ -109,7 +110,7 @@ void AppTest::oneWindowPerSettingsFolder() {
     ::kill(static_cast<pid_t>(second.processId()), SIGTERM);
     QVERIFY(second.waitForFinished(10000));
     if (storedLanguage.isEmpty()) {
-        QCOMPARE(contents(ini), before);
+        QCOMPARE(contents(ini), kStartSettings);
         QVERIFY(!QFile::exists(image));
     } else {
         QVERIFY2(contents(ini).contains("\r\nLanguage=" + storedLanguage + "\r\n"), contents(ini).constData());
