@@ -3,7 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+
+#ifdef Q_OS_WIN
+#include "link/Win32PortList.h"
+#else
 #include <QSerialPortInfo>
+#endif
 
 QString SerialDevice::name() const { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
@@ -24,31 +29,23 @@ bool SerialDevice::matches(const QString& identityOrPath) const {
 }
 
 QList<SerialDevice> SystemDeviceLister::devices() const {
+#ifdef Q_OS_WIN
+    return Win32PortList::devices();
+#else
     // The by-id folder holds one symbolic link per adapter, named by its maker, model and
     // serial number; udev creates it only for adapters that can tell themselves apart.
     QHash<QString, QString> byId;
-#ifndef Q_OS_WIN
     const QDir folder(QStringLiteral("/dev/serial/by-id"));
     for (const QFileInfo& link : folder.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
         const QString target = link.canonicalFilePath();
         if (!target.isEmpty() && !byId.contains(target)) byId.insert(target, link.absoluteFilePath());
     }
-#endif
     QList<SerialDevice> out;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         SerialDevice d;
-#ifdef Q_OS_WIN
-        // "COM3", the name the COM menu and the port take, not "\\.\COM3".
-        d.path = info.portName();
-#else
         d.path = info.systemLocation();
-#endif
         d.description = info.description();
-#ifdef Q_OS_WIN
-        // Windows names the driver's kind ("USB Serial Port"); the maker tells two apart.
-        if (!info.manufacturer().isEmpty() && !d.description.contains(info.manufacturer()))
-            d.description += QStringLiteral(" (%1)").arg(info.manufacturer());
-#endif
+        d.manufacturer = info.manufacturer();
         d.serialNumber = info.serialNumber();
         d.vendorId = info.hasVendorIdentifier() ? info.vendorIdentifier() : 0;
         d.productId = info.hasProductIdentifier() ? info.productIdentifier() : 0;
@@ -56,4 +53,5 @@ QList<SerialDevice> SystemDeviceLister::devices() const {
         out.append(d);
     }
     return out;
+#endif
 }

@@ -5,8 +5,9 @@
 
 // One serial device present on the system.
 struct SerialDevice {
-    QString path;          // the device node, e.g. /dev/ttyUSB0
+    QString path;          // the device node, e.g. /dev/ttyUSB0; on Windows the port's name, COM3
     QString description;   // the adapter's own words, e.g. "FT232R USB UART"; may be empty
+    QString manufacturer;  // the adapter's maker, e.g. "FTDI"; may be empty
     QString serialNumber;  // the adapter's serial number; empty when it has none
     QString byIdPath;      // /dev/serial/by-id/... naming this device; empty when there is none
     quint16 vendorId = 0;

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 // The platform side of the serial port. SerialLink talks only to this; the real port
-// (QtPortBackend) and the tests' FakePort implement it.
+// (PosixPortBackend, Win32PortBackend) and the tests' FakePort implement it.
 class PortBackend {
 public:
     virtual ~PortBackend() = default;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "link/PosixPortBackend.h"
-#include "link/QtPortBackend.h"
+#include "link/Win32PortBackend.h"
 
 SerialLink::SerialLink(std::unique_ptr<PortBackend> backend) : backend_(std::move(backend)) {}
 
@@ -76,9 +76,9 @@ void SerialLink::writePollFrame(const LinkFrame& frame) {
 }
 
 std::unique_ptr<PortBackend> makeSystemPortBackend() {
-#ifdef Q_OS_UNIX
-    return std::make_unique<PosixPortBackend>();
+#ifdef Q_OS_WIN
+    return std::make_unique<Win32PortBackend>();
 #else
-    return std::make_unique<QtPortBackend>();
+    return std::make_unique<PosixPortBackend>();
 #endif
 }

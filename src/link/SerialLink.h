@@ -89,5 +89,6 @@ private:
     std::array<std::uint8_t, kReceiveBufferSize> receiveBuffer_{};
 };
 
-// The real port: straight on the file descriptor on POSIX systems, QSerialPort elsewhere.
+// The real port: straight on the file descriptor on POSIX systems, on the Win32
+// communications calls on Windows.
 std::unique_ptr<PortBackend> makeSystemPortBackend();

@@ -11,7 +11,6 @@
 #include "FakePort.h"
 #include "TestFrames.h"
 #include "link/PosixPortBackend.h"
-#include "link/QtPortBackend.h"
 #include "link/SerialLink.h"
 
 namespace {
@@ -82,10 +81,7 @@ private:
     QString slave_;
 };
 
-std::unique_ptr<PortBackend> makeBackend(bool qt) {
-    if (qt) return std::make_unique<QtPortBackend>();
-    return std::make_unique<PosixPortBackend>();
-}
+std::unique_ptr<PortBackend> makeBackend() { return std::make_unique<PosixPortBackend>(); }
 
 // Ticks readWaiting until something was dispatched or about a second has passed.
 void readUntilReceived(SerialLink& link, RecordingReceiver& r, int count) {
@@ -109,9 +105,7 @@ private slots:
     void unplugFake();
     void deviceOrder_data();
     void deviceOrder();
-    void realPort_data();
     void realPort();
-    void realPortUnplug_data();
     void realPortUnplug();
 };
 
@@ -301,18 +295,11 @@ void TestSerial::deviceOrder() {
     QCOMPARE(PortMapping::orderedDevices(present), ordered);
 }
 
-void TestSerial::realPort_data() {
-    QTest::addColumn<bool>("qtBackend");
-    QTest::newRow("posix") << false;
-    QTest::newRow("qserialport") << true;
-}
-
 void TestSerial::realPort() {
-    QFETCH(bool, qtBackend);
     Pty pty;
     if (!pty.ok()) QSKIP("no pseudo-terminal available");
 
-    SerialLink link(makeBackend(qtBackend));
+    SerialLink link(makeBackend());
     CountingSink sink;
     RecordingReceiver receiver;
     link.setErrorSink(&sink);
@@ -334,7 +321,7 @@ void TestSerial::realPort() {
 
     // Exclusive: a second link cannot open the same device.
     {
-        SerialLink other(makeBackend(false));
+        SerialLink other(makeBackend());
         CountingSink otherSink;
         other.setErrorSink(&otherSink);
         other.mapping().setExplicit(1, pty.slave());
@@ -376,7 +363,7 @@ void TestSerial::realPort() {
     link.closePort();
     QVERIFY(!link.isOpen());
 #ifdef TIOCGEXCL
-    if (!qtBackend) {
+    {
         // The exclusive flag goes with the port, or an ordinary user could not reopen it.
         const int probe = ::open(pty.slave().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         QVERIFY(probe >= 0);
@@ -389,25 +376,18 @@ void TestSerial::realPort() {
     link.openPort();
     QVERIFY(link.isOpen());
     QCOMPARE(sink.failures, 0);
-    if (!qtBackend) {
+    {
         const int before = receiver.received.size();
         for (int i = 0; i < 5; ++i) link.readWaiting();
         QCOMPARE(receiver.received.size(), before);
     }
 }
 
-void TestSerial::realPortUnplug_data() {
-    QTest::addColumn<bool>("qtBackend");
-    QTest::newRow("posix") << false;
-    QTest::newRow("qserialport") << true;
-}
-
 void TestSerial::realPortUnplug() {
-    QFETCH(bool, qtBackend);
     auto pty = std::make_unique<Pty>();
     if (!pty->ok()) QSKIP("no pseudo-terminal available");
 
-    SerialLink link(makeBackend(qtBackend));
+    SerialLink link(makeBackend());
     CountingSink sink;
     RecordingReceiver receiver;
     link.setErrorSink(&sink);

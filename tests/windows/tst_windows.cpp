@@ -9,7 +9,9 @@
 #include "files/ConfigPaths.h"
 #include "link/InterruptPipe.h"
 #include "link/PortDiagnosis.h"
-#include "link/QtPortBackend.h"
+#include "link/SerialLink.h"
+#include "link/Win32PortBackend.h"
+#include "link/Win32PortList.h"
 
 namespace {
 
@@ -34,6 +36,32 @@ bool samePath(const QString& a, const QString& b) {
                .compare(QDir::cleanPath(QDir::fromNativeSeparators(b)), Qt::CaseInsensitive) == 0;
 }
 
+struct RecordingReceiver : FrameReceiver {
+    QList<QByteArray> received;
+    void dispatchReceived(std::span<const std::uint8_t> r) override {
+        received.append(QByteArray(reinterpret_cast<const char*>(r.data()), static_cast<qsizetype>(r.size())));
+    }
+};
+
+LinkFrame frameOf(std::uint8_t command, const QByteArray& payload = {}) {
+    LinkFrame f{};
+    f[0] = command;
+    for (qsizetype i = 0; i < payload.size() && i < kPayloadSize; ++i) f[1 + i] = static_cast<std::uint8_t>(payload[i]);
+    sealFrame(f);
+    return f;
+}
+
+// Sends one frame on the tick's terms and gathers what the unit answers within a second.
+QByteArray exchange(SerialLink& link, RecordingReceiver& receiver, const LinkFrame& frame) {
+    receiver.received.clear();
+    link.writePollFrame(frame);
+    for (int i = 0; i < 100 && receiver.received.isEmpty(); ++i) {
+        ::Sleep(10);
+        link.readWaiting();
+    }
+    return receiver.received.value(0);
+}
+
 bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
@@ -51,6 +79,9 @@ private slots:
     void oldWindowsFolderFilesAreReadOnce();
     void openFailureInPlainWords_data();
     void openFailureInPlainWords();
+    void comPortCarriesEveryByte();
+    void portListNamesTheAdapter_data();
+    void portListNamesTheAdapter();
     void ctrlCIsTakenOnTheTick();
 
 private:
@@ -133,18 +164,108 @@ void TestWindows::openFailureInPlainWords() {
     QFETCH(bool, heldElsewhere);
     QFETCH(int, language);
     QFETCH(QString, reason);
-    QtPortBackend holder;
+    Win32PortBackend holder;
     if (heldElsewhere) {
         // Wine lets a second handle open a COM port that one holds; Windows refuses it.
         if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
             QSKIP("Wine does not keep a COM port to the program that holds it");
         if (!holder.open(device)) QSKIP("no COM1 to hold here");
     }
-    QtPortBackend port;
+    Win32PortBackend port;
     QVERIFY(!port.open(device));
     const SerialLink::OpenFailure failure{1, device, port.lastOpenError()};
     const QString shown = PortDiagnosis::reason(failure, {}, static_cast<LanguageId>(language));
     QVERIFY2(shown.startsWith(reason), qPrintable(shown));
+}
+
+void TestWindows::comPortCarriesEveryByte() {
+    // COM1 is the simulator's pseudo-terminal (scripts/windows-test); its line is raw only if
+    // the port's own settings made it so.
+    SerialLink link(makeSystemPortBackend());
+    RecordingReceiver receiver;
+    link.setReceiver(&receiver);
+    link.mapping().setExplicit(1, QStringLiteral("COM1"));
+    link.selectPort(1);
+    if (!link.isOpen()) QSKIP("no COM1 here");
+
+    const QByteArray live = exchange(link, receiver, frameOf(kPollCommand));
+    QCOMPARE(live.size(), kFrameSize);
+    QCOMPARE(quint8(live[0]), quint8(kTelemetryAnswer));
+    QVERIFY(checkByteValid(std::span(reinterpret_cast<const std::uint8_t*>(live.constData()), kFrameSize)));
+
+    // The bytes a cooked line would eat or turn: ^C, LF, CR, XON, XOFF, ^Z, DEL, 0xFF.
+    QByteArray block = QByteArray::fromHex("00030a0d11131a7f80ff");
+    for (int i = 0; block.size() < kPayloadSize; ++i) block.append(char(i * 37 + 11));
+    const QByteArray echo = exchange(link, receiver, frameOf(kProgramParametersCommand, block));
+    QCOMPARE(echo.size(), kFrameSize);
+    QCOMPARE(quint8(echo[0]), quint8(kProgramParametersCommand | kAnswerBit));
+    QCOMPARE(echo.mid(1, kPayloadSize).toHex(), block.toHex());
+    const QByteArray readBack = exchange(link, receiver, frameOf(kReadParametersCommand));
+    QCOMPARE(readBack.size(), kFrameSize);
+    QCOMPARE(quint8(readBack[0]), quint8(kReadParametersCommand | kAnswerBit));
+    QCOMPARE(readBack.mid(1, kPayloadSize).toHex(), block.toHex());
+
+    // Closed and chosen again, the port carries frames as before.
+    link.selectPort(1);
+    QVERIFY(link.isOpen());
+    QCOMPARE(exchange(link, receiver, frameOf(kPollCommand)).size(), kFrameSize);
+}
+
+void TestWindows::portListNamesTheAdapter_data() {
+    QTest::addColumn<QString>("hardwareId");
+    QTest::addColumn<QString>("instanceId");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("manufacturer");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("vendorId");
+    QTest::addColumn<int>("productId");
+    QTest::addColumn<QString>("serial");
+    QTest::newRow("FTDI adapter") << "USB\\VID_0403&PID_6001&REV_0600"
+                                  << "USB\\VID_0403&PID_6001\\A6008isP"
+                                  << "USB Serial Port"
+                                  << "FTDI"
+                                  << "USB Serial Port (FTDI)" << 0x0403 << 0x6001 << "A6008isP";
+    QTest::newRow("made-up instance, maker named") << "USB\\VID_067B&PID_2303"
+                                                   << "USB\\VID_067B&PID_2303\\5&2A1B&0&2"
+                                                   << "Prolific USB-to-Serial Comm Port"
+                                                   << "Prolific"
+                                                   << "Prolific USB-to-Serial Comm Port" << 0x067B << 0x2303 << "";
+    QTest::newRow("built-in port") << "ACPI\\PNP0501"
+                                   << "ACPI\\PNP0501\\1"
+                                   << "Communications Port"
+                                   << "(Standard port types)"
+                                   << "Communications Port" << 0 << 0 << "";
+    QTest::newRow("maker only") << ""
+                                << ""
+                                << ""
+                                << "FTDI"
+                                << "FTDI" << 0 << 0 << "";
+}
+
+void TestWindows::portListNamesTheAdapter() {
+    QFETCH(QString, hardwareId);
+    QFETCH(QString, instanceId);
+    QFETCH(QString, description);
+    QFETCH(QString, manufacturer);
+    QFETCH(QString, shown);
+    QFETCH(int, vendorId);
+    QFETCH(int, productId);
+    QFETCH(QString, serial);
+    QCOMPARE(Win32PortList::describe(description, manufacturer), shown);
+    quint16 vendor = 1;
+    quint16 product = 1;
+    Win32PortList::usbIdsOf(hardwareId, vendor, product);
+    QCOMPARE(int(vendor), vendorId);
+    QCOMPARE(int(product), productId);
+    QCOMPARE(Win32PortList::serialNumberOf(instanceId), serial);
+
+    // The system's own list holds the port the link reaches (COM1 under Wine is the
+    // simulator), by its COM name.
+    Win32PortBackend probe;
+    if (!probe.open(QStringLiteral("COM1"))) QSKIP("no COM1 here");
+    probe.close();
+    const QList<SerialDevice> present = SystemDeviceLister().devices();
+    QVERIFY(std::any_of(present.cbegin(), present.cend(), [](const SerialDevice& d) { return d.path == "COM1"; }));
 }
 
 void TestWindows::ctrlCIsTakenOnTheTick() {

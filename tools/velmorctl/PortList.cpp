@@ -2,7 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
+
+#include "link/DeviceLister.h"
 
 namespace {
 
@@ -20,22 +21,22 @@ QString stablePathOf(const QString& device) {
     return {};
 }
 
-QString describe(const QSerialPortInfo& info) {
-    QString text = info.description();
-    if (!info.manufacturer().isEmpty() && !text.contains(info.manufacturer()))
-        text += (text.isEmpty() ? QString() : QStringLiteral(", ")) + info.manufacturer();
-    if (!info.serialNumber().isEmpty()) text += QStringLiteral(" (%1)").arg(info.serialNumber());
+QString describe(const SerialDevice& device) {
+    QString text = device.description;
+    if (!device.manufacturer.isEmpty() && !text.contains(device.manufacturer))
+        text += (text.isEmpty() ? QString() : QStringLiteral(", ")) + device.manufacturer;
+    if (!device.serialNumber.isEmpty()) text += QStringLiteral(" (%1)").arg(device.serialNumber);
     return text;
 }
 
 }  // namespace
 
 QList<PortRow> listPorts(const PortMapping& mapping) {
-    const QList<QSerialPortInfo> present = QSerialPortInfo::availablePorts();
-    auto infoFor = [&present](const QString& device) -> const QSerialPortInfo* {
+    const QList<SerialDevice> present = SystemDeviceLister().devices();
+    auto infoFor = [&present](const QString& device) -> const SerialDevice* {
         const QString target = canonical(device);
-        for (const QSerialPortInfo& info : present)
-            if (canonical(info.systemLocation()) == target || info.portName() == device) return &info;
+        for (const SerialDevice& info : present)
+            if (canonical(info.path) == target || info.name() == device) return &info;
         return nullptr;
     };
 
@@ -49,15 +50,15 @@ QList<PortRow> listPorts(const PortMapping& mapping) {
         row.device = device;
         row.fromSettings = !mapping.explicitDevice(n).isEmpty();
         row.present = QFileInfo::exists(device) || infoFor(device) != nullptr;
-        if (const QSerialPortInfo* info = infoFor(device)) row.description = describe(*info);
+        if (const SerialDevice* info = infoFor(device)) row.description = describe(*info);
         row.stablePath = stablePathOf(device);
         rows << row;
         reached << canonical(device);
     }
-    for (const QSerialPortInfo& info : present) {
-        if (reached.contains(canonical(info.systemLocation()))) continue;
+    for (const SerialDevice& info : present) {
+        if (reached.contains(canonical(info.path))) continue;
         PortRow row;
-        row.device = info.systemLocation();
+        row.device = info.path;
         row.present = true;
         row.description = describe(info);
         row.stablePath = stablePathOf(row.device);
