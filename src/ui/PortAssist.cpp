@@ -63,8 +63,10 @@ void PortAssist::refreshComMenu(const std::array<QAction*, PortMapping::kPorts>&
         // The captions are the same in every language; what follows the tab is the menu's
         // second column, beside the caption.
         const QString caption = item->text().section(QLatin1Char('\t'), 0, 0);
-        item->setText(caption + QLatin1Char('\t') +
-                      PortDiagnosis::itemSuffix(all[static_cast<std::size_t>(n - 1)], language));
+        // The device's words may hold '&', which a menu would take for an access key.
+        QString suffix = PortDiagnosis::itemSuffix(all[static_cast<std::size_t>(n - 1)], language);
+        suffix.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        item->setText(caption + QLatin1Char('\t') + suffix);
     }
 }
 

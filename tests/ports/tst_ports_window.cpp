@@ -113,6 +113,12 @@ void TestPortsWindow::comMenu() {
     QCOMPARE(w.action("MenuCom2")->text(), QString("Com &2\tttyS0"));
     QCOMPARE(w.action("MenuCom10")->text(), "Com 1&0\t" + nothing);
     QCOMPARE(w.action("MenuFindUnit")->text(), find);
+    // A driver's words are shown as they are: an ampersand is no access key.
+    SerialDevice odd = plainDevice("/dev/ttyS1");
+    odd.description = "R&D adapter";
+    lister->present = {kAdapterA, plainDevice("/dev/ttyS0"), odd};
+    emit menu->aboutToShow();
+    QCOMPARE(w.action("MenuCom3")->text(), QString("Com &3\tttyS1 · R&&D adapter"));
     QVERIFY(menu->actions().contains(w.action("MenuFindUnit")));
 }
 
