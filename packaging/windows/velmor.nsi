@@ -82,5 +82,8 @@ Section "Uninstall"
   !include "${STAGE}\unfiles.nsh"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
+  ; A per-user install may have been the one that made %LOCALAPPDATA%\Programs; it goes when
+  ; nothing else lives there (RMDir without /r leaves a folder that is not empty).
+  RMDir "$INSTDIR\.."
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd
