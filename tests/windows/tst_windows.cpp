@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include "../link/TestFrames.h"
 #include "files/ConfigPaths.h"
 #include "link/InterruptPipe.h"
 #include "link/PortDiagnosis.h"
@@ -43,12 +44,8 @@ struct RecordingReceiver : FrameReceiver {
     }
 };
 
-LinkFrame frameOf(std::uint8_t command, const QByteArray& payload = {}) {
-    LinkFrame f{};
-    f[0] = command;
-    for (qsizetype i = 0; i < payload.size() && i < kPayloadSize; ++i) f[1 + i] = static_cast<std::uint8_t>(payload[i]);
-    sealFrame(f);
-    return f;
+std::span<const std::uint8_t> bytesOf(const QByteArray& b) {
+    return {reinterpret_cast<const std::uint8_t*>(b.constData()), static_cast<std::size_t>(b.size())};
 }
 
 // Sends one frame on the tick's terms and gathers what the unit answers within a second.
@@ -188,7 +185,7 @@ void TestWindows::comPortCarriesEveryByte() {
     link.selectPort(1);
     if (!link.isOpen()) QSKIP("no COM1 here");
 
-    const QByteArray live = exchange(link, receiver, frameOf(kPollCommand));
+    const QByteArray live = exchange(link, receiver, TestFrames::frame(kPollCommand));
     QCOMPARE(live.size(), kFrameSize);
     QCOMPARE(quint8(live[0]), quint8(kTelemetryAnswer));
     QVERIFY(checkByteValid(std::span(reinterpret_cast<const std::uint8_t*>(live.constData()), kFrameSize)));
@@ -196,11 +193,11 @@ void TestWindows::comPortCarriesEveryByte() {
     // The bytes a cooked line would eat or turn: ^C, LF, CR, XON, XOFF, ^Z, DEL, 0xFF.
     QByteArray block = QByteArray::fromHex("00030a0d11131a7f80ff");
     for (int i = 0; block.size() < kPayloadSize; ++i) block.append(char(i * 37 + 11));
-    const QByteArray echo = exchange(link, receiver, frameOf(kProgramParametersCommand, block));
+    const QByteArray echo = exchange(link, receiver, TestFrames::frame(kProgramParametersCommand, bytesOf(block)));
     QCOMPARE(echo.size(), kFrameSize);
     QCOMPARE(quint8(echo[0]), quint8(kProgramParametersCommand | kAnswerBit));
     QCOMPARE(echo.mid(1, kPayloadSize).toHex(), block.toHex());
-    const QByteArray readBack = exchange(link, receiver, frameOf(kReadParametersCommand));
+    const QByteArray readBack = exchange(link, receiver, TestFrames::frame(kReadParametersCommand));
     QCOMPARE(readBack.size(), kFrameSize);
     QCOMPARE(quint8(readBack[0]), quint8(kReadParametersCommand | kAnswerBit));
     QCOMPARE(readBack.mid(1, kPayloadSize).toHex(), block.toHex());
@@ -208,7 +205,7 @@ void TestWindows::comPortCarriesEveryByte() {
     // Closed and chosen again, the port carries frames as before.
     link.selectPort(1);
     QVERIFY(link.isOpen());
-    QCOMPARE(exchange(link, receiver, frameOf(kPollCommand)).size(), kFrameSize);
+    QCOMPARE(exchange(link, receiver, TestFrames::frame(kPollCommand)).size(), kFrameSize);
 }
 
 void TestWindows::portListNamesTheAdapter_data() {
